@@ -1,0 +1,94 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "support/types.h"
+
+namespace zv {
+
+// Why the last Open failed.
+enum class PortErrorKind {
+  None,
+  NoPortSelected,    // COM 0: nothing chosen in the port list
+  NoDevice,          // the COM number maps to no device, or the device is absent
+  PermissionDenied,  // the user may not open the device
+  Busy,              // another program holds the port
+  NotSerial,         // the path exists but is not a serial line
+  BadBaudRate,       // not 4800, 9600 or 19200
+  Other,
+};
+
+struct PortError {
+  PortErrorKind kind = PortErrorKind::None;
+  int com = 0;             // COM number asked for (0 when opened by path)
+  std::string device;      // device path tried, empty when there was none
+  std::string systemText;  // the operating system's own words, if any
+};
+
+// Receives the one sentence that ReportError composes. The dialog shows it
+// in a message box; the command-line tool prints it to stderr.
+using ErrorReporter = std::function<void(const std::string& message)>;
+void SetErrorReporter(ErrorReporter reporter);
+
+// The user-facing sentence for an open failure: which port and device, why,
+// and what to do about it.
+std::string DescribePortError(const PortError& error);
+
+// Serial port: 8 data bits, no parity, 1 stop bit, no flow control, raw bytes.
+//
+// Threads: Open, Close, SetTimeoutDefaults and ReportError belong to the UI
+// thread. While a transfer runs, the worker alone calls Read and Shake; the
+// UI thread closes the port only after the worker has ended.
+class CRS232 {
+ public:
+  CRS232();
+  virtual ~CRS232();
+  CRS232(const CRS232&) = delete;
+  CRS232& operator=(const CRS232&) = delete;
+
+  // The five COMMTIMEOUTS values, in their member order: read interval,
+  // read total multiplier, read total constant, write total multiplier,
+  // write total constant (milliseconds). Applied by the next Open.
+  void SetTimeoutDefaults(DWORD readInterval, DWORD readTotalMultiplier,
+                          DWORD readTotalConstant, DWORD writeTotalMultiplier,
+                          DWORD writeTotalConstant);
+
+  // Opens COM `com` (1-256) at `baud` through PortDevice(). Exclusive: a
+  // second opener gets Busy. Returns nonzero when open; on failure the
+  // reason is kept for ReportError and LastError.
+  int Open(int com, DWORD baud);
+  // Opens a device path directly (a pseudo-terminal, a by-id link).
+  int OpenDevice(const std::string& device, DWORD baud);
+
+  bool IsOpen() const;
+  virtual int Close();
+
+  // Reads up to `max` bytes into `buffer`, always writing `*count`.
+  // Returns as soon as `max` bytes have arrived, or when the read total
+  // time-out (multiplier * max + constant, from SetTimeoutDefaults) has
+  // passed since the call, with whatever arrived by then.
+  // Result: nonzero when at least one byte arrived; zero with *count == 0
+  // when nothing did. A failed or vanished device reads as silence, and
+  // Read still waits out its time-out first, so a caller looping on it
+  // never spins.
+  virtual int Read(DWORD max, BYTE* buffer, DWORD* count);
+
+  // 5 raises DTR, 6 drops it (the Win32 SETDTR / CLRDTR escape codes).
+  // A line without modem control (a pseudo-terminal) ignores it.
+  void Shake(DWORD function);
+
+  // Hands DescribePortError(LastError()) to the installed reporter.
+  void ReportError();
+  const PortError& LastError() const;
+
+  // The device path of the open port, empty when closed.
+  std::string Device() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zv
