@@ -1,0 +1,76 @@
+#include "settings/profile.h"
+
+#include <charconv>
+#include <fstream>
+#include <iterator>
+
+#include "settings/ini_file.h"
+#include "support/file_io.h"
+#include "support/paths.h"
+
+namespace zv {
+namespace {
+
+// A settings file is a few lines; reading stops here so that a huge or
+// runaway file can neither exhaust memory nor stall the start.
+constexpr std::size_t kMaxSettingsBytes = 1 << 20;
+
+std::string ReadSettingsText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  std::string text(kMaxSettingsBytes, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return text;
+}
+
+IniFile ReadSettings() {
+  return IniFile::Parse(ReadSettingsText(SettingsFilePath()));
+}
+
+std::optional<int> ParseInt(const std::string& text) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+void LoadInt(const char* section, const char* key, int& value, int def,
+             int minimum, int maximum) {
+  value = def;
+  const auto text = ReadSettings().Get(section, key);
+  const auto number = text ? ParseInt(*text) : std::nullopt;
+  if (number && *number >= minimum && *number <= maximum) value = *number;
+}
+
+void SaveInt(const char* section, const char* key, int value) {
+  const std::filesystem::path path = SettingsFilePath();
+  IniFile file = ReadSettings();
+  file.Set(section, key, std::to_string(value));
+  const std::string text = file.Text();
+  // Settings are a convenience: a store that cannot be written must not
+  // stop the program, so a failure here is dropped.
+  if (!EnsureFolder(path.parent_path())) return;
+  RealFileWriter().WriteAtomic(
+      path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
+}  // namespace
+
+void SerialProfileInt(int load, const char* section, const char* key,
+                      int& value, int def, int minimum, int maximum,
+                      bool /*unused*/) {
+  if (load) {
+    LoadInt(section, key, value, def, minimum, maximum);
+  } else {
+    SaveInt(section, key, value);
+  }
+}
+
+std::optional<std::string> ProfileString(const char* section,
+                                         const char* key) {
+  return ReadSettings().Get(section, key);
+}
+
+}  // namespace zv

@@ -1,0 +1,9 @@
+#include "support/paths.h"
+
+namespace zv {
+
+std::filesystem::path RawDumpPath(int modelIndex) {
+  return RawDumpFolder() / (modelIndex != 0 ? "~ZVB.tmp" : "~ZVA.tmp");
+}
+
+}  // namespace zv
