@@ -10,13 +10,20 @@ inline constexpr UINT kCodeMazovia = 2;
 inline constexpr UINT kCodeLatin2 = 3;    // MS-DOS code page 852
 inline constexpr UINT kCodeWindows = 11;  // code page 1250
 
-// The 18 Polish letters with diacritics in each code page.
+// ą ć ę ł ń ó ś ź ż and their capitals.
+inline constexpr int kPolishLetterCount = 18;
+
+// The 18 Polish letters with diacritics in each code page. Stateless and
+// cheap: any thread may use any instance.
 class CPLCode {
  public:
-  // Nonzero when `byte` is a Polish letter in code page `code`.
+  // Nonzero when `byte` is a Polish letter in code page `code`. Only
+  // kCodeMazovia, kCodeLatin2 and kCodeWindows hold letters; kCodeNoPolish
+  // and unknown codes never do.
   int IsPLChar(UINT code, BYTE byte) const;
   // The same letter in code page `to`; a byte that is no Polish letter in
-  // `from` comes back unchanged. Target kCodeNoPolish gives the base letter.
+  // `from` comes back unchanged. Target kCodeNoPolish gives the base letter
+  // (ą -> a, Ł -> L); an unknown target gives the byte back unchanged.
   BYTE Convert(UINT from, UINT to, BYTE byte) const;
 };
 
