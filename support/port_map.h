@@ -7,14 +7,28 @@
 
 namespace zv {
 
+// The highest COM number the program offers.
+inline constexpr int kMaxComNumber = 256;
+
 // The device a COM number stands for. A "COM<n>" key in section "Ports" of
 // the settings file wins; otherwise the platform's default naming applies
 // (POSIX: COM 1-32 /dev/ttyS0-31, 33-64 /dev/ttyUSB0-31, 65-96
-// /dev/ttyACM0-31; Windows: \\.\COMn). COM 0 and numbers without a device
-// give nothing.
+// /dev/ttyACM0-31; Windows: \\.\COMn). An empty value counts as absent.
+// COM 0 (no port selected), numbers outside 1-256 and numbers without a
+// device give nothing, whatever the settings say.
 std::optional<std::string> PortDevice(int com);
 
-// COM numbers 1-256 whose device is present on this machine, in order.
+// The platform's own name for COM `com`, without looking at the settings.
+std::optional<std::string> DefaultPortDevice(int com);
+
+// Whether `device` exists on this machine (POSIX: the path exists).
+bool PortDevicePresent(const std::string& device);
+
+// A typical device path for examples in messages ("/dev/ttyUSB0").
+std::string PortDeviceExample();
+
+// COM numbers 1-256 whose device is present on this machine, in order,
+// each with its device.
 std::vector<std::pair<int, std::string>> PresentPorts();
 
 }  // namespace zv

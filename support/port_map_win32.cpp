@@ -1,0 +1,31 @@
+#include <windows.h>
+
+#include <string_view>
+
+#include "support/port_map.h"
+
+namespace zv {
+namespace {
+
+// The device namespace prefix: "\\.\COM12" reaches COM10 and above too.
+constexpr std::string_view kDevicePrefix = "\\\\.\\";
+
+}  // namespace
+
+std::optional<std::string> DefaultPortDevice(int com) {
+  if (com < 1 || com > kMaxComNumber) return std::nullopt;
+  return std::string(kDevicePrefix) + "COM" + std::to_string(com);
+}
+
+bool PortDevicePresent(const std::string& device) {
+  if (device.starts_with(kDevicePrefix)) {
+    const std::string name = device.substr(kDevicePrefix.size());
+    char target[512];
+    return QueryDosDeviceA(name.c_str(), target, sizeof target) != 0;
+  }
+  return GetFileAttributesA(device.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string PortDeviceExample() { return std::string(kDevicePrefix) + "COM3"; }
+
+}  // namespace zv

@@ -1,0 +1,251 @@
+#include "support/rs232.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+#include <iterator>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "support/paths.h"
+#include "support/port_map.h"
+#include "support/rs232_native.h"
+
+namespace zv {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr DWORD kSupportedBauds[] = {4800, 9600, 19200};
+
+// The wait of a closed or failed port when the time-outs set no total limit.
+constexpr milliseconds kSilenceWithoutLimit{1000};
+
+std::mutex reporterMutex;
+ErrorReporter reporter;
+
+void ReportToStderr(const std::string& message) {
+  std::cerr << message << std::endl;
+}
+
+std::string ComName(int com) { return "COM" + std::to_string(com); }
+
+// "COM3 (/dev/ttyS2)", "COM99", or the bare device for a port opened by
+// path.
+std::string PortLabel(const PortError& error) {
+  if (error.com <= 0) {
+    return error.device.empty() ? "the serial port" : error.device;
+  }
+  if (error.device.empty()) return ComName(error.com);
+  return ComName(error.com) + " (" + error.device + ")";
+}
+
+// How to point a COM number at another device.
+std::string MappingAdvice(const PortError& error) {
+  std::string key = error.com > 0 ? ComName(error.com) : "COM1";
+  return "a line such as " + key + "=" + PortDeviceExample() +
+         " in section [Ports] of the settings file " +
+         SettingsFilePath().string();
+}
+
+std::string SystemTextInBrackets(const PortError& error) {
+  return error.systemText.empty() ? "" : " (" + error.systemText + ")";
+}
+
+}  // namespace
+
+bool IsSupportedBaud(DWORD baud) {
+  return std::find(std::begin(kSupportedBauds), std::end(kSupportedBauds),
+                   baud) != std::end(kSupportedBauds);
+}
+
+void SetErrorReporter(ErrorReporter newReporter) {
+  std::lock_guard lock(reporterMutex);
+  reporter = std::move(newReporter);
+}
+
+std::string DescribePortError(const PortError& error) {
+  const std::string cannotOpen = "Cannot open " + PortLabel(error);
+  switch (error.kind) {
+    case PortErrorKind::None:
+      return "";
+    case PortErrorKind::NoPortSelected:
+      return "No serial port is selected: choose a COM port and try again.";
+    case PortErrorKind::NoDevice:
+      if (error.device.empty()) {
+        return PortLabel(error) +
+               " has no device on this computer: to use it, add " +
+               MappingAdvice(error) + ".";
+      }
+      return cannotOpen +
+             " because the device does not exist or nothing is connected "
+             "to it" +
+             SystemTextInBrackets(error) +
+             ": connect the instrument's cable or adapter, or point " +
+             (error.com > 0 ? ComName(error.com) : "a COM number") +
+             " at the right device with " + MappingAdvice(error) + ".";
+    case PortErrorKind::PermissionDenied:
+      return cannotOpen +
+             " because permission was denied: add your user to the "
+             "\"dialout\" group (for example: sudo usermod -aG dialout "
+             "$USER), then log out and in again.";
+    case PortErrorKind::Busy:
+      return cannotOpen +
+             " because another program is using the port: close that "
+             "program and try again.";
+    case PortErrorKind::NotSerial:
+      return cannotOpen + " because it is not a serial line" +
+             SystemTextInBrackets(error) + ": point " +
+             (error.com > 0 ? ComName(error.com) : "a COM number") +
+             " at a serial device with " + MappingAdvice(error) + ".";
+    case PortErrorKind::BadBaudRate:
+      return cannotOpen + " at " + std::to_string(error.baud) +
+             " baud: choose 4800, 9600 or 19200 baud.";
+    case PortErrorKind::Other:
+      break;
+  }
+  return cannotOpen + ": " +
+         (error.systemText.empty() ? "unknown error" : error.systemText) +
+         ".";
+}
+
+namespace detail {
+
+ReadPlan MakeReadPlan(const PortTimeouts& t, DWORD max) {
+  ReadPlan plan;
+  if (t.readInterval == kMaxDword && t.readTotalMultiplier == 0 &&
+      t.readTotalConstant == 0) {
+    plan.total = milliseconds(0);  // whatever is waiting, at once
+    return plan;
+  }
+  if (t.readInterval == kMaxDword && t.readTotalMultiplier == kMaxDword &&
+      t.readTotalConstant != 0 && t.readTotalConstant != kMaxDword) {
+    plan.total = milliseconds(t.readTotalConstant);
+    plan.returnOnFirstByte = true;
+    return plan;
+  }
+  if (t.readTotalMultiplier != 0 || t.readTotalConstant != 0) {
+    std::uint64_t total =
+        std::uint64_t{t.readTotalMultiplier} * max + t.readTotalConstant;
+    plan.total = milliseconds(std::min<std::uint64_t>(total, kMaxDword));
+  }
+  if (t.readInterval != 0) plan.interval = milliseconds(t.readInterval);
+  return plan;
+}
+
+milliseconds SilenceWait(const ReadPlan& plan) {
+  return plan.total.value_or(kSilenceWithoutLimit);
+}
+
+}  // namespace detail
+
+struct CRS232::Impl {
+  detail::PortTimeouts timeouts;
+  detail::NativePortPtr port;
+  std::string device;
+  PortError lastError;
+
+  int OpenMapped(PortError error) {
+    if (error.kind == PortErrorKind::None && !IsSupportedBaud(error.baud)) {
+      error.kind = PortErrorKind::BadBaudRate;
+    }
+    if (error.kind == PortErrorKind::None) {
+      port = detail::OpenNativePort(error.device, error.baud, timeouts, error);
+      if (port) device = error.device;
+    }
+    lastError = std::move(error);
+    return port ? 1 : 0;
+  }
+};
+
+CRS232::CRS232() : impl_(std::make_unique<Impl>()) {}
+
+CRS232::~CRS232() = default;
+
+void CRS232::SetTimeoutDefaults(DWORD readInterval, DWORD readTotalMultiplier,
+                                DWORD readTotalConstant,
+                                DWORD writeTotalMultiplier,
+                                DWORD writeTotalConstant) {
+  impl_->timeouts = {readInterval, readTotalMultiplier, readTotalConstant,
+                     writeTotalMultiplier, writeTotalConstant};
+}
+
+int CRS232::Open(int com, DWORD baud) {
+  Close();
+  PortError error;
+  error.com = com;
+  error.baud = baud;
+  if (com == 0) {
+    error.kind = PortErrorKind::NoPortSelected;
+  } else if (auto device = PortDevice(com)) {
+    error.device = *device;
+  } else {
+    error.kind = PortErrorKind::NoDevice;
+  }
+  return impl_->OpenMapped(std::move(error));
+}
+
+int CRS232::OpenDevice(const std::string& device, DWORD baud) {
+  Close();
+  PortError error;
+  error.device = device;
+  error.baud = baud;
+  if (device.empty()) error.kind = PortErrorKind::NoDevice;
+  return impl_->OpenMapped(std::move(error));
+}
+
+bool CRS232::IsOpen() const { return impl_->port != nullptr; }
+
+int CRS232::Close() {
+  if (!impl_->port) return 0;
+  impl_->port.reset();
+  impl_->device.clear();
+  return 1;
+}
+
+int CRS232::Read(DWORD max, BYTE* buffer, DWORD* count) {
+  const auto start = std::chrono::steady_clock::now();
+  const detail::ReadPlan plan = detail::MakeReadPlan(impl_->timeouts, max);
+  detail::NativeRead got;
+  if (impl_->port) {
+    got = detail::ReadNativePort(*impl_->port, buffer, max, plan, start);
+  } else {
+    got.failed = true;
+  }
+  // Silence never ends before the time-out, even where the device or its
+  // driver answers at once (a hang-up, an unplugged adapter).
+  if (got.failed || got.count == 0) {
+    std::this_thread::sleep_until(start + SilenceWait(plan));
+  }
+  if (count) *count = got.count;
+  return got.count > 0 ? 1 : 0;
+}
+
+void CRS232::Shake(DWORD function) {
+  constexpr DWORD kSetDtr = 5;
+  constexpr DWORD kClearDtr = 6;
+  if (!impl_->port || (function != kSetDtr && function != kClearDtr)) return;
+  detail::SetNativeDtr(*impl_->port, function == kSetDtr);
+}
+
+void CRS232::ReportError() {
+  const std::string message = DescribePortError(impl_->lastError);
+  if (message.empty()) return;
+  ErrorReporter current;
+  {
+    std::lock_guard lock(reporterMutex);
+    current = reporter;
+  }
+  if (current) {
+    current(message);
+  } else {
+    ReportToStderr(message);
+  }
+}
+
+const PortError& CRS232::LastError() const { return impl_->lastError; }
+
+std::string CRS232::Device() const { return impl_->device; }
+
+}  // namespace zv

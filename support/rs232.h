@@ -25,15 +25,23 @@ struct PortError {
   int com = 0;             // COM number asked for (0 when opened by path)
   std::string device;      // device path tried, empty when there was none
   std::string systemText;  // the operating system's own words, if any
+  DWORD baud = 0;          // baud rate asked for
 };
+
+// 4800, 9600 or 19200: the rates the instruments speak.
+bool IsSupportedBaud(DWORD baud);
 
 // Receives the one sentence that ReportError composes. The dialog shows it
 // in a message box; the command-line tool prints it to stderr.
 using ErrorReporter = std::function<void(const std::string& message)>;
 void SetErrorReporter(ErrorReporter reporter);
 
+// Installing an empty reporter restores the default, which writes the
+// message and a line break to stderr. The reporter is called on the thread
+// that calls ReportError.
+
 // The user-facing sentence for an open failure: which port and device, why,
-// and what to do about it.
+// and what to do about it. Empty for PortErrorKind::None.
 std::string DescribePortError(const PortError& error);
 
 // Serial port: 8 data bits, no parity, 1 stop bit, no flow control, raw bytes.
@@ -56,13 +64,15 @@ class CRS232 {
                           DWORD writeTotalConstant);
 
   // Opens COM `com` (1-256) at `baud` through PortDevice(). Exclusive: a
-  // second opener gets Busy. Returns nonzero when open; on failure the
-  // reason is kept for ReportError and LastError.
+  // second opener, in this process or another, gets Busy. Returns nonzero
+  // when open; on failure the reason is kept for ReportError and LastError.
+  // An open port is closed first. DTR and RTS are raised by the open.
   int Open(int com, DWORD baud);
   // Opens a device path directly (a pseudo-terminal, a by-id link).
   int OpenDevice(const std::string& device, DWORD baud);
 
   bool IsOpen() const;
+  // Releases the port (and its lock); nonzero when a port was open.
   virtual int Close();
 
   // Reads up to `max` bytes into `buffer`, always writing `*count`.
@@ -73,6 +83,19 @@ class CRS232 {
   // when nothing did. A failed or vanished device reads as silence, and
   // Read still waits out its time-out first, so a caller looping on it
   // never spins.
+  //
+  // The time-outs keep their Win32 meaning: a nonzero read interval ends
+  // the read when the gap after a byte exceeds it; multiplier and constant
+  // both 0 mean no total limit (Read then waits for `max` bytes or an
+  // interval gap); interval 0xFFFFFFFF with both totals 0 returns at once
+  // with whatever is waiting; interval and multiplier 0xFFFFFFFF with a
+  // constant returns as soon as any byte is there, or after the constant.
+  //
+  // Once the device fails (hang-up, unplugged adapter, read error), the
+  // bytes that came before are returned after the time-out has been waited
+  // out. A closed port, or a failed one, waits the same way and then
+  // returns zero with *count == 0; where the time-outs set no total limit,
+  // it waits one second instead.
   virtual int Read(DWORD max, BYTE* buffer, DWORD* count);
 
   // 5 raises DTR, 6 drops it (the Win32 SETDTR / CLRDTR escape codes).
@@ -83,7 +106,8 @@ class CRS232 {
   void ReportError();
   const PortError& LastError() const;
 
-  // The device path of the open port, empty when closed.
+  // The device path of the open port (as given or mapped, before links
+  // are followed), empty when closed.
   std::string Device() const;
 
  private:
