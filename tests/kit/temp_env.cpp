@@ -1,6 +1,5 @@
 #include "kit/temp_env.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -25,28 +24,6 @@ TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
 }
-
-ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value)
-    : name_(std::move(name)) {
-  if (const char* old = std::getenv(name_.c_str())) old_ = old;
-  if (value) {
-    setenv(name_.c_str(), value->c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (old_) {
-    setenv(name_.c_str(), old_->c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
-}
-
-IsolatedHome::IsolatedHome()
-    : config_("XDG_CONFIG_HOME", (dir_.path() / "config").string()),
-      data_("XDG_DATA_HOME", (dir_.path() / "data").string()) {}
 
 std::string ReadFileText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
