@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/rs232.h"
@@ -48,6 +50,67 @@ struct TransferShared {
   std::atomic<bool> headerSeen{false};
 };
 
+// The device's framing, free of I/O. The first kHeaderSize bytes of the
+// stream are the header: they announce the expected count and are never a
+// test themselves.
+//
+// ZORVEL B (model index 1): byte 2 of the header, unsigned, is the expected
+// count, and every later 0x19 byte is one test.
+//
+// ZORVEL A (any other model index): header bytes 7 and 8 are two ASCII hex
+// digits, high first, decoded without validation (see DecodeHeaderDigit).
+// Every "Number" at offset kHeaderSize or later is one test once at least
+// kMarkerSpan bytes start at its first byte; the next marker is searched
+// from kMarkerSkip bytes after it.
+inline constexpr std::string_view kTestMarker = "Number";
+inline constexpr std::size_t kMarkerSpan = 19;
+inline constexpr std::size_t kMarkerSkip = 17;
+
+// One header digit: below ';' (59) → byte - 48, otherwise byte - 55. So
+// '0'-'9' give 0-9, 'A'-'F' give 10-15, ':' gives 10, and any other byte
+// goes through the same arithmetic ('a' gives 42, 0x00 gives -48).
+int DecodeHeaderDigit(std::uint8_t byte);
+
+// The expected count announced by `header` (at least kHeaderSize bytes).
+int DecodeExpectedCount(std::span<const std::uint8_t> header, int modelIndex);
+
+// Follows a growing stream pass by pass: decodes the expected count once
+// the header is complete and counts the tests that each pass brings. The
+// cost of a pass depends on the bytes it appended, not on the stream's
+// length. Not thread-safe; one instance per transfer.
+class StreamCounter {
+ public:
+  struct Pass {
+    bool headerDecoded = false;  // the header was completed by this pass
+    int newTests = 0;            // tests counted in this pass
+  };
+
+  // Call after each read with the whole stream so far, of which the last
+  // `appended` bytes are new (0 for an empty read). A pass that leaves the
+  // stream shorter than the header counts nothing. ZORVEL B examines only
+  // the appended bytes; ZORVEL A counts every countable marker not yet
+  // counted. `modelIndex` may change between passes; the new rule applies
+  // from that pass on.
+  Pass Feed(std::span<const std::uint8_t> stream, std::size_t appended,
+            int modelIndex);
+
+  bool HeaderSeen() const { return headerSeen_; }
+  int ExpectedCount() const { return expected_; }
+  int TestCount() const { return tests_; }
+
+ private:
+  int CountBytesB(std::span<const std::uint8_t> stream, std::size_t appended);
+  int CountMarkersA(std::span<const std::uint8_t> stream);
+
+  bool headerSeen_ = false;
+  int expected_ = 0;
+  int tests_ = 0;
+  // ZORVEL A: where the next marker may start, and where the next search
+  // resumes (no marker starts in [scanOffset_, searchFrom_)).
+  std::size_t scanOffset_ = kHeaderSize;
+  std::size_t searchFrom_ = kHeaderSize;
+};
+
 using SleepFunction = std::function<void(std::chrono::milliseconds)>;
 
 struct ReceiveJob {
@@ -61,6 +124,15 @@ struct ReceiveJob {
 // the buffer until Stop or the first silence after the header, counting the
 // tests by the model's rule, then drops DTR and posts the end command.
 // Returns 0.
+//
+// `running` and `modelIndex` are read before every pass; Stop takes effect
+// when the current Read returns, and that read's bytes are still kept and
+// counted. Before the header a silent Read only starts the next pass, so a
+// device that sends nothing keeps the loop waiting until Stop. The shared
+// counters are reset at the start and kept current. View calls, in order:
+// SetProgressPos(0), the waiting text, SetProgressRange(0, expected & 0xFFFF)
+// when the header completes, then SetProgressPos(n) and the transmitted text
+// for every test n, and PostTransferEnd() last, exactly once.
 int ReceiveProc(ReceiveJob& job);
 
 }  // namespace zv
