@@ -99,8 +99,9 @@ class CRS232 {
   virtual int Read(DWORD max, BYTE* buffer, DWORD* count);
 
   // 5 raises DTR, 6 drops it (the Win32 SETDTR / CLRDTR escape codes).
-  // A line without modem control (a pseudo-terminal) ignores it.
-  void Shake(DWORD function);
+  // A line without modem control (a pseudo-terminal) ignores it. Virtual,
+  // like Read, so a scripted port can record the handshake.
+  virtual void Shake(DWORD function);
 
   // Hands DescribePortError(LastError()) to the installed reporter.
   void ReportError();

@@ -50,7 +50,7 @@ class ScriptedPort : public CRS232 {
   void StopWhenExhausted(std::atomic<int>& running);
 
   int Read(DWORD max, BYTE* buffer, DWORD* count) override;
-  void Shake(DWORD function);  // TODO override once CRS232::Shake is virtual
+  void Shake(DWORD function) override;
 
   int ReadCalls() const;
   // True when `calls` Reads have started within `timeout`.
