@@ -1,0 +1,14 @@
+#include "transfer/result_files.h"
+
+#include "support/paths.h"
+
+namespace zv {
+
+FileResult WriteRawDump(int modelIndex, std::span<const std::uint8_t> bytes,
+                        IFileWriter& writer) {
+  if (FileResult folder = EnsureFolder(RawDumpFolder()); !folder)
+    return folder;
+  return writer.WriteAtomic(RawDumpPath(modelIndex), bytes);
+}
+
+}  // namespace zv

@@ -1,0 +1,316 @@
+#include "transfer/transfer_control.h"
+
+#include <array>
+#include <atomic>
+#include <mutex>
+#include <utility>
+
+#include "res/resource.h"
+#include "settings/profile.h"
+#include "support/strings.h"
+#include "transfer/convert.h"
+#include "transfer/result_files.h"
+
+namespace zv {
+
+namespace {
+
+constexpr std::array<DWORD, 3> kBaudRates = {4800, 9600, 19200};
+constexpr DWORD kModelABaud = 4800;
+constexpr DWORD kModelBBaud = 9600;
+
+constexpr const char* kSettingsSection = "Settings";
+
+// With no selection in the baud list the model's own rate is used, the one
+// the model rule would have selected.
+DWORD BaudRate(int selection, int modelIndex) {
+  if (selection >= 0 && selection < static_cast<int>(kBaudRates.size()))
+    return kBaudRates[static_cast<std::size_t>(selection)];
+  return modelIndex == kModelA ? kModelABaud : kModelBBaud;
+}
+
+// The four persisted values in their stored order, loaded or saved.
+void ExchangeSettings(int direction, int& model, int& port, int& target,
+                      int& source) {
+  struct Setting {
+    const char* key;
+    int& value;
+    int def;
+    int minimum;
+    int maximumOnLoad;
+    int maximumOnSave;
+  };
+  const Setting settings[] = {
+      {"Device", model, 0, 0, 1, 1},
+      {"Com", port, 0, 0, 255, 255},
+      {"CodeDest", target, 2, 0, 3, 3},
+      {"CodeSource", source, 0, 0, 1, 2},
+  };
+  for (const Setting& s : settings) {
+    const int maximum =
+        direction == kProfileLoad ? s.maximumOnLoad : s.maximumOnSave;
+    SerialProfileInt(direction, kSettingsSection, s.key, s.value, s.def,
+                     s.minimum, maximum, false);
+  }
+}
+
+std::string PathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}
+
+std::string SaveFailedMessage(const std::filesystem::path& path,
+                              const std::string& reason) {
+  const std::string file = PathText(path);
+  if (UiLanguage() == Language::Polish)
+    return "Nie udało się zapisać wyników w pliku \"" + file + "\": " +
+           reason +
+           ". Wybierz inny folder albo zwolnij miejsce na dysku i ponownie "
+           "naciśnij Zapisz.";
+  return "Could not save the results to \"" + file + "\": " + reason +
+         ". Choose another folder or free some space and press Save again.";
+}
+
+// Passes the worker's view calls on and notes that the end command was
+// posted, so that the end handling can tell the current worker's end
+// command from a stray one.
+class EndNotingView final : public IReceiveView {
+ public:
+  explicit EndNotingView(IReceiveView& view) : view_(view) {}
+
+  void SetProgressRange(int lower, int upper) override {
+    view_.SetProgressRange(lower, upper);
+  }
+  void SetProgressPos(int position) override { view_.SetProgressPos(position); }
+  void SetStatusText(const std::string& text) override {
+    view_.SetStatusText(text);
+  }
+  void PostTransferEnd() override {
+    posted_.store(true);
+    view_.PostTransferEnd();
+  }
+
+  void Reset() { posted_.store(false); }
+  bool Posted() const { return posted_.load(); }
+
+ private:
+  IReceiveView& view_;
+  std::atomic<bool> posted_{false};
+};
+
+}  // namespace
+
+struct TransferControl::Impl {
+  Impl(IDialogView& dialogView, TransferEnvironment environment)
+      : view(dialogView), env(std::move(environment)), workerView(dialogView) {}
+
+  IFileWriter& Writer() const {
+    return env.fileWriter != nullptr ? *env.fileWriter : RealFileWriter();
+  }
+  int Model() const { return shared.modelIndex.load(); }
+
+  bool StartWorker();
+  bool AwaitWorkerEnd();
+  void RunWorkerBody();
+  void FinishTransfer();
+  void ClosePort();
+  void StopWorker();
+
+  IDialogView& view;
+  TransferEnvironment env;
+  std::unique_ptr<CRS232> port;
+  TransferShared shared;
+  EndNotingView workerView;
+
+  // Guards the hand-over when the end handling gave up waiting: the worker
+  // then posts its end command again once its body has returned.
+  std::mutex endMutex;
+  bool bodyReturned = false;
+  bool repostEnd = false;
+
+  // Last, so that it is joined before anything the worker uses goes away.
+  WorkerThread worker;
+};
+
+void TransferControl::Impl::RunWorkerBody() {
+  ReceiveJob job{*port, shared, workerView, env.sleep};
+  ReceiveProc(job);
+  std::lock_guard lock(endMutex);
+  bodyReturned = true;
+  if (repostEnd) view.PostTransferEnd();
+}
+
+bool TransferControl::Impl::StartWorker() {
+  {
+    std::lock_guard lock(endMutex);
+    bodyReturned = false;
+    repostEnd = false;
+  }
+  workerView.Reset();
+  std::function<void()> body = [this] { RunWorkerBody(); };
+  return env.startWorker ? env.startWorker(worker, std::move(body))
+                         : worker.Start(std::move(body));
+}
+
+// True once the worker has returned and been joined. False when it still
+// runs after the bounded wait; it then posts its end command again.
+bool TransferControl::Impl::AwaitWorkerEnd() {
+  if (worker.WaitFor(kWorkerEndWait)) return true;
+  {
+    std::lock_guard lock(endMutex);
+    if (!bodyReturned) {
+      repostEnd = true;
+      return false;
+    }
+  }
+  worker.Join();  // the body has just returned; only the thread's exit is left
+  return true;
+}
+
+void TransferControl::Impl::FinishTransfer() {
+  ClosePort();
+  view.SetButtonText(IDC_START, "START");
+  view.EnableButton(IDOK, true);
+  if (!shared.buffer.empty()) {
+    view.EnableButton(IDC_SAVE, true);
+    view.SetDefaultButton(IDC_SAVE);
+    view.FocusControl(IDC_SAVE);
+    // A dump that cannot be written is skipped; the clean-up still runs.
+    WriteRawDump(Model(), shared.buffer, Writer());
+  }
+  const std::size_t length =
+      ConvertBuffer(shared.buffer, Model(), view.ListSelection(IDC_CODE_DEST),
+                    view.ListSelection(IDC_CODE_SOURCE));
+  shared.buffer.resize(length);
+}
+
+void TransferControl::Impl::ClosePort() {
+  if (port && port->IsOpen()) port->Close();
+}
+
+// Stops a worker whose end will not be handled any more (the window is
+// closing), keeping the raw dump of what it received.
+void TransferControl::Impl::StopWorker() {
+  shared.running.store(0);
+  if (!worker.Held()) return;
+  worker.Join();
+  if (!shared.buffer.empty()) WriteRawDump(Model(), shared.buffer, Writer());
+}
+
+TransferControl::TransferControl(IDialogView& view,
+                                 TransferEnvironment environment)
+    : impl_(std::make_unique<Impl>(view, std::move(environment))) {}
+
+TransferControl::~TransferControl() {
+  impl_->shared.running.store(0);
+  impl_->worker.Join();
+  impl_->ClosePort();
+}
+
+int TransferControl::OpenPort() {
+  Impl& d = *impl_;
+  if (!d.port) d.port = d.env.makePort ? d.env.makePort()
+                                       : std::make_unique<CRS232>();
+  if (!d.port) return 0;
+  d.port->SetTimeoutDefaults(0, 0, 1000, 0, 2);
+  const DWORD baud = BaudRate(d.view.ListSelection(IDC_BAUD), d.Model());
+  if (d.port->Open(portIndex + 1, baud)) return 1;
+  d.port->ReportError();
+  return 0;
+}
+
+void TransferControl::OnStartStop() {
+  Impl& d = *impl_;
+  setModelIndex(d.view.ReadModelIndex());
+  if (d.shared.running.load() != 0) {
+    d.shared.running.store(0);  // Stop: the worker ends after its current read
+    return;
+  }
+  if (d.worker.Held()) return;  // a stop is pending: wait for its end
+  if (!OpenPort()) return;
+  d.view.SetProgressPos(0);
+  d.shared.running.store(1);
+  if (!d.StartWorker()) {
+    d.shared.running.store(0);
+    d.view.ShowMessage(kThreadsError);
+    return;
+  }
+  d.view.SetButtonText(IDC_START, "STOP");
+  d.view.EnableButton(IDOK, false);
+  d.view.EnableButton(IDC_SAVE, false);
+}
+
+void TransferControl::OnTransferEnd() {
+  Impl& d = *impl_;
+  if (!d.worker.Held() || !d.workerView.Posted()) return;
+  d.shared.running.store(0);
+  if (!d.AwaitWorkerEnd()) {
+    d.view.ShowMessage(kThreadsError);
+    return;
+  }
+  d.FinishTransfer();
+}
+
+void TransferControl::OnSave() {
+  Impl& d = *impl_;
+  if (State() != TransferState::Idle) return;
+  const auto path =
+      d.view.ChooseSaveFile(LoadStringA(IDS_FILE_FILTER), "txt");
+  if (!path || State() != TransferState::Idle) return;
+  const FileResult result = d.Writer().WriteAtomic(*path, d.shared.buffer);
+  if (!result) {
+    d.view.ShowMessage(SaveFailedMessage(*path, result.reason));
+    return;
+  }
+  d.view.SetDefaultButton(IDOK);
+  d.view.FocusControl(IDOK);
+}
+
+void TransferControl::OnOK() {
+  impl_->StopWorker();
+  if (!impl_->port) return;
+  impl_->ClosePort();
+  impl_->port.reset();
+}
+
+void TransferControl::StopAndJoin() {
+  impl_->StopWorker();
+  impl_->ClosePort();
+}
+
+void TransferControl::LoadSettings() {
+  int model = modelIndex();
+  ExchangeSettings(kProfileLoad, model, portIndex, targetSelection,
+                   sourceSelection);
+  setModelIndex(model);
+}
+
+void TransferControl::SaveSettings() {
+  Impl& d = *impl_;
+  setModelIndex(d.view.ReadModelIndex());
+  targetSelection = d.view.ListSelection(IDC_CODE_DEST);
+  sourceSelection = d.view.ListSelection(IDC_CODE_SOURCE);
+  int model = modelIndex();
+  ExchangeSettings(kProfileSave, model, portIndex, targetSelection,
+                   sourceSelection);
+}
+
+TransferState TransferControl::State() const {
+  if (impl_->shared.running.load() != 0) return TransferState::Transferring;
+  if (impl_->worker.Held()) return TransferState::StopRequested;
+  return TransferState::Idle;
+}
+
+int TransferControl::modelIndex() const { return impl_->Model(); }
+
+void TransferControl::setModelIndex(int modelIndex) {
+  impl_->shared.modelIndex.store(modelIndex);
+}
+
+const std::vector<std::uint8_t>& TransferControl::buffer() const {
+  return impl_->shared.buffer;
+}
+
+const CRS232* TransferControl::port() const { return impl_->port.get(); }
+
+}  // namespace zv

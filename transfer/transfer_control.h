@@ -1,10 +1,13 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "support/file_io.h"
 #include "support/rs232.h"
@@ -43,33 +46,86 @@ struct TransferEnvironment {
   std::function<std::unique_ptr<CRS232>()> makePort;  // empty: a real CRS232
   IFileWriter* fileWriter = nullptr;                  // null: RealFileWriter()
   SleepFunction sleep;                                // empty: a real sleep
+  // Starts the worker's body on `worker`; empty: worker.Start(body).
+  // False when no thread could be created.
+  std::function<bool(WorkerThread& worker, std::function<void()> body)>
+      startWorker;
 };
 
 enum class TransferState { Idle, Transferring, StopRequested };
 
 inline constexpr const char* kThreadsError = "Working with threads error!";
 
+// How long the end handling waits for the worker to return after its end
+// command has arrived.
+inline constexpr std::chrono::milliseconds kWorkerEndWait{550};
+
 // The dialog's state and the UI-thread side of a transfer: opening the
 // port, starting and stopping the worker, the end of a transfer with the
 // raw dump and the clean-up pass, Save, Done, and the persisted settings.
 // The window forwards its handlers here.
+//
+// Threads: every member belongs to the UI thread. The view must outlive
+// this object: the worker calls it until it has been joined.
+//
+// States: Idle (no worker held), Transferring (running flag set),
+// StopRequested (flag cleared, worker still held until its end has been
+// handled). Save is disabled when a transfer starts and enabled again only
+// by a transfer that received bytes, so it never reads the buffer while
+// the worker owns it and an empty transfer cannot overwrite a good file.
 class TransferControl {
  public:
   TransferControl(IDialogView& view, TransferEnvironment environment = {});
-  ~TransferControl();  // stops and joins a running worker
+  // Stops and joins a running worker and closes the port. Makes no calls
+  // on the view or the file writer.
+  ~TransferControl();
   TransferControl(const TransferControl&) = delete;
   TransferControl& operator=(const TransferControl&) = delete;
 
+  // Creates the port on first use, sets its time-outs (0, 0, 1000, 0, 2)
+  // and opens COM portIndex + 1 at the baud rate selected in IDC_BAUD
+  // (4800, 9600, 19200; with no selection the model's own rate: 4800 for
+  // ZORVEL A, 9600 otherwise). A failed open is reported through the
+  // port's ReportError. Nonzero when open.
   int OpenPort();
+  // Start/Stop. Reads the model first. Transferring: requests the stop.
+  // StopRequested: ignored. Idle: opens the port and starts the worker;
+  // if no thread can be created, says "Working with threads error!" and
+  // leaves the port open.
   void OnStartStop();
+  // The worker's end command. Waits up to kWorkerEndWait for the worker to
+  // return, closes the port, restores the buttons and, when bytes arrived,
+  // enables Save and writes the raw dump (a failed dump is skipped
+  // silently); then cleans the buffer (ConvertBuffer) with the encoding
+  // lists' selections. If the worker has not returned in time it says
+  // "Working with threads error!" and keeps the worker, the port and the
+  // buffer untouched; the worker posts its end command once more when it
+  // returns, and the end is handled then. An end command that does not
+  // come from the current worker (a repeated or stray one) is ignored:
+  // cleaning the buffer twice would garble it.
   void OnTransferEnd();
+  // Save: asks for a file (IDS_FILE_FILTER, default extension "txt") and
+  // writes the buffer atomically. A failure names the file and the
+  // system's reason; the buffer is kept and Save can be retried. Ignored
+  // while a transfer runs.
   void OnSave();
-  void OnOK();  // Done: closes and releases the port
+  // Done: stops and joins a worker that still runs (Done is disabled then,
+  // so only in odd sequences), then closes and releases the port.
+  void OnOK();
   // Cancel or the window's close: stops a running worker and waits for it
-  // to end, then closes the port.
+  // to end (its view calls never wait for the UI thread), then closes the
+  // port. A transfer whose end was not handled yet keeps its raw dump when
+  // bytes arrived. Makes no calls on the view.
   void StopAndJoin();
 
+  // Loads "Device", "Com", "CodeDest" and "CodeSource" of the section
+  // "Settings" into the state; the window then shows them. Stored values
+  // out of range load as the defaults (0, 0, 2, 0).
   void LoadSettings();
+  // Reads the model (radio group) and both encoding lists' selections into
+  // the state and saves the four values as they are. The port index is not
+  // read from its list. A model index of -1 (no button checked) is saved as
+  // -1 and loads as ZORVEL A next time; so does an encoding list's -1.
   void SaveSettings();
 
   TransferState State() const;
@@ -81,8 +137,9 @@ class TransferControl {
   int targetSelection = 2;       // stored "CodeDest"
   int sourceSelection = 0;       // stored "CodeSource"
 
+  // The receive buffer; read it only in the state Idle.
   const std::vector<std::uint8_t>& buffer() const;
-  const CRS232* port() const;  // null until the first Start
+  const CRS232* port() const;  // null until the first Start, again after Done
 
  private:
   struct Impl;
