@@ -1,0 +1,6 @@
+#include "ui/reader_app.h"
+
+int main(int argc, char** argv) {
+  CReaderApp app(argc, argv);
+  return app.InitInstance();
+}

@@ -1,0 +1,272 @@
+#include "ui/reader_dlg.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <array>
+
+#include "res/resource.h"
+#include "support/port_map.h"
+#include "support/strings.h"
+#include "ui/about_dlg.h"
+#include "ui/about_entry.h"
+#include "ui/app_icon.h"
+#include "ui/file_filter.h"
+#include "ui/port_names.h"
+
+using namespace zv;
+
+namespace {
+
+// The message boxes' title, as the program names itself.
+constexpr const char* kAppName = "ZVReader";
+
+// The settings panel ends this many pixels below its frame when shown.
+constexpr int kPanelMargin = 15;
+
+constexpr std::array kBaudEntries{"4800 b/s", "9600 b/s", "19200 b/s"};
+constexpr std::array kTargetEncodingEntries{"Bez polskich znaków", "Mazovia",
+                                            "Latin 2 (MS-DOS)", "MS Windows"};
+constexpr std::array kDeviceEncodingEntries{"Canon / USB", "RS 232"};
+
+template <std::size_t N>
+void FillList(QComboBox& list, const std::array<const char*, N>& entries) {
+  for (const char* entry : entries) list.addItem(QString::fromUtf8(entry));
+}
+
+QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+std::optional<std::filesystem::path> RunSaveFileDialog(const QString& filter,
+                                                      const QString& defaultExtension) {
+  QFileDialog chooser(nullptr, QString(), QString(), filter);
+  chooser.setAcceptMode(QFileDialog::AcceptSave);
+  chooser.setFileMode(QFileDialog::AnyFile);
+  chooser.setDefaultSuffix(defaultExtension);
+  if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return std::nullopt;
+  return std::filesystem::path(chooser.selectedFiles().constFirst().toStdU16String());
+}
+
+}  // namespace
+
+CReaderDlg::CReaderDlg(TransferEnvironment environment, Prompts prompts, Language language)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      language_(language),
+      prompts_(std::move(prompts)),
+      control_(*this, std::move(environment)) {
+  controls_ = BuildDialog(*this, MainDialogTemplate(language_), AppIcon());
+  SetErrorReporter([this](const std::string& message) { ShowMessage(message); });
+  ConnectHandlers();
+  OnInitDialog();
+}
+
+CReaderDlg::~CReaderDlg() {
+  Finish();
+  SetErrorReporter({});
+}
+
+QWidget* CReaderDlg::Control(int id) const {
+  const auto found = controls_.byId.find(id);
+  return found == controls_.byId.end() ? nullptr : found->second;
+}
+
+QPushButton* CReaderDlg::Button(int id) const { return controls_.Get<QPushButton>(id); }
+
+QComboBox* CReaderDlg::List(int id) const { return controls_.Get<QComboBox>(id); }
+
+// The handler table: every control notification and the end command, in
+// one place and in this order.
+void CReaderDlg::ConnectHandlers() {
+  InstallAboutEntry(*this, FromUtf8(LoadStringA(IDS_ABOUTBOX, language_)), [this] { OnAbout(); });
+  connect(Button(IDC_START), &QPushButton::clicked, this, &CReaderDlg::OnStartStop);
+  connect(Button(IDC_SETTINGS), &QPushButton::clicked, this, &CReaderDlg::OnSettings);
+  connect(Button(IDC_SAVE), &QPushButton::clicked, this, &CReaderDlg::OnSave);
+  connect(controls_.Get<QRadioButton>(IDC_MODEL_B), &QRadioButton::clicked, this,
+          &CReaderDlg::OnModel);
+  connect(controls_.Get<QRadioButton>(IDC_MODEL_A), &QRadioButton::clicked, this,
+          &CReaderDlg::OnModel);
+  List(IDC_PORT)->installEventFilter(this);  // focus loss: OnKillFocusPort
+  // ID_TRANSFER_END arrives through PostTransferEnd: OnTransferEnd.
+  connect(Button(IDOK), &QPushButton::clicked, this, &CReaderDlg::OnOK);
+}
+
+void CReaderDlg::OnInitDialog() {
+  setWindowIcon(AppIcon());
+  ShowSettingsPanel();
+  control_.LoadSettings();
+  WriteModelIndex(control_.modelIndex());
+  FillLists();
+  ApplyModel();
+  Button(IDC_SAVE)->setEnabled(false);
+  Button(IDC_START)->setFocus();
+}
+
+void CReaderDlg::FillLists() {
+  QComboBox* baud = List(IDC_BAUD);
+  FillList(*baud, kBaudEntries);
+  baud->setCurrentIndex(0);
+
+  QComboBox* port = List(IDC_PORT);
+  for (int com = 1; com <= kMaxComNumber; ++com) port->addItem(FromUtf8(PortListEntry(com)));
+  if (control_.portIndex < 0 || control_.portIndex >= kMaxComNumber) control_.portIndex = 0;
+  port->setCurrentIndex(control_.portIndex);
+
+  QComboBox* target = List(IDC_CODE_DEST);
+  FillList(*target, kTargetEncodingEntries);
+  target->setCurrentIndex(control_.targetSelection);
+  QComboBox* device = List(IDC_CODE_SOURCE);
+  FillList(*device, kDeviceEncodingEntries);
+  device->setCurrentIndex(control_.sourceSelection);
+}
+
+void CReaderDlg::UpdateData() { control_.setModelIndex(ReadModelIndex()); }
+
+void CReaderDlg::ApplyModel() {
+  const bool modelB = control_.modelIndex() != kModelA;
+  List(IDC_BAUD)->setCurrentIndex(modelB ? 1 : 0);
+  List(IDC_CODE_DEST)->setEnabled(modelB);
+  List(IDC_CODE_SOURCE)->setEnabled(modelB);
+}
+
+// Cuts the window at the top of the settings frame, or extends it to just
+// below the frame, keeping its left, top and width. Works on the window's
+// outer rectangle so the title bar and borders keep their size.
+void CReaderDlg::ShowSettingsPanel() {
+  const QWidget* frame = Control(IDC_SETTINGS_FRAME);
+  const int frameTop = frame->mapToGlobal(QPoint(0, 0)).y();
+  const int newBottom = settingsShown_ ? frameTop + frame->height() + kPanelMargin : frameTop;
+  const QRect window = frameGeometry();
+  const int decoration = window.height() - height();
+  setFixedSize(width(), newBottom - window.top() - decoration);
+  update();
+}
+
+void CReaderDlg::OnStartStop() {
+  UpdateData();
+  control_.OnStartStop();
+}
+
+void CReaderDlg::OnSettings() {
+  settingsShown_ = !settingsShown_;
+  ShowSettingsPanel();
+}
+
+void CReaderDlg::OnSave() { control_.OnSave(); }
+
+void CReaderDlg::OnModel() {
+  UpdateData();
+  ApplyModel();
+}
+
+void CReaderDlg::OnKillFocusPort() { control_.portIndex = List(IDC_PORT)->currentIndex(); }
+
+void CReaderDlg::OnTransferEnd() { control_.OnTransferEnd(); }
+
+void CReaderDlg::OnOK() {
+  control_.OnOK();
+  accept();
+}
+
+void CReaderDlg::OnAbout() {
+  CAboutDlg about(this);
+  about.exec();
+}
+
+bool CReaderDlg::eventFilter(QObject* watched, QEvent* event) {
+  // A list dropping down takes no focus from the dialog's point of view.
+  if (watched == List(IDC_PORT) && event->type() == QEvent::FocusOut &&
+      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+    OnKillFocusPort();
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void CReaderDlg::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  control_.StopAndJoin();
+  UpdateData();
+  control_.targetSelection = ListSelection(IDC_CODE_DEST);
+  control_.sourceSelection = ListSelection(IDC_CODE_SOURCE);
+  control_.SaveSettings();
+}
+
+void CReaderDlg::done(int result) {
+  Finish();
+  QDialog::done(result);
+}
+
+void CReaderDlg::Queue(std::function<void()> apply) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, apply = std::move(apply)] {
+        if (!finished_) apply();
+      },
+      Qt::QueuedConnection);
+}
+
+void CReaderDlg::SetProgressRange(int lower, int upper) {
+  Queue([this, lower, upper] { controls_.Get<QProgressBar>(IDC_PROGRESS)->setRange(lower, upper); });
+}
+
+void CReaderDlg::SetProgressPos(int position) {
+  Queue([this, position] { controls_.Get<QProgressBar>(IDC_PROGRESS)->setValue(position); });
+}
+
+void CReaderDlg::SetStatusText(const std::string& text) {
+  Queue([this, text = FromUtf8(text)] { controls_.Get<QLabel>(IDC_STATUS)->setText(text); });
+}
+
+void CReaderDlg::PostTransferEnd() {
+  Queue([this] { OnTransferEnd(); });
+}
+
+void CReaderDlg::SetButtonText(int id, const std::string& text) {
+  Button(id)->setText(FromUtf8(text));
+}
+
+void CReaderDlg::EnableButton(int id, bool enable) { Button(id)->setEnabled(enable); }
+
+void CReaderDlg::SetDefaultButton(int id) { Button(id)->setDefault(true); }
+
+void CReaderDlg::FocusControl(int id) { Control(id)->setFocus(); }
+
+void CReaderDlg::ShowMessage(const std::string& text) {
+  if (prompts_.showMessage) {
+    prompts_.showMessage(FromUtf8(text));
+  } else {
+    QMessageBox::warning(this, QString::fromUtf8(kAppName), FromUtf8(text));
+  }
+}
+
+std::optional<std::filesystem::path> CReaderDlg::ChooseSaveFile(
+    const std::string& filter, const std::string& defaultExtension) {
+  const QString qtFilter = QtFileFilter(filter);
+  const QString extension = FromUtf8(defaultExtension);
+  return prompts_.chooseSaveFile ? prompts_.chooseSaveFile(qtFilter, extension)
+                                 : RunSaveFileDialog(qtFilter, extension);
+}
+
+int CReaderDlg::ReadModelIndex() {
+  return controls_.radioGroups.at(IDC_MODEL_A)->checkedId();
+}
+
+// Checks the model's button; any other value leaves both unchecked.
+void CReaderDlg::WriteModelIndex(int modelIndex) {
+  QButtonGroup* group = controls_.radioGroups.at(IDC_MODEL_A);
+  if (QAbstractButton* button = group->button(modelIndex)) {
+    button->setChecked(true);
+    return;
+  }
+  group->setExclusive(false);
+  for (QAbstractButton* each : group->buttons()) each->setChecked(false);
+  group->setExclusive(true);
+}
+
+int CReaderDlg::ListSelection(int listId) { return List(listId)->currentIndex(); }

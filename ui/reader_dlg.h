@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "res/dialog_templates.h"
+#include "transfer/transfer_control.h"
+#include "ui/dialog_builder.h"
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// The main dialog. It lays out the controls of its language's template,
+// keeps the model rule and the settings panel, and forwards the transfer
+// handlers to zv::TransferControl, for which it is the view.
+//
+// Threads: the IReceiveView calls come from the worker; each is queued to
+// this object and applied on the UI thread in call order, so the worker
+// never waits for the UI thread. Every other member runs on the UI thread.
+class CReaderDlg : public QDialog, public zv::IDialogView {
+  Q_OBJECT
+
+ public:
+  // What the dialog asks of the user, replaceable in tests. Empty members
+  // use the real message box and file chooser.
+  struct Prompts {
+    std::function<void(const QString& text)> showMessage;
+    // Qt filter ("Label (*.txt);;..."), default extension; nothing when
+    // the user cancels.
+    std::function<std::optional<std::filesystem::path>(const QString& filter,
+                                                       const QString& defaultExtension)>
+        chooseSaveFile;
+  };
+
+  explicit CReaderDlg(zv::TransferEnvironment environment = {}, Prompts prompts = {},
+                      zv::Language language = zv::UiLanguage());
+  ~CReaderDlg() override;
+
+  // The control with this ID (res/resource.h), null when there is none.
+  QWidget* Control(int id) const;
+  zv::TransferControl& transferControl() { return control_; }
+  bool settingsShown() const { return settingsShown_; }
+
+  // IReceiveView, called by the worker.
+  void SetProgressRange(int lower, int upper) override;
+  void SetProgressPos(int position) override;
+  void SetStatusText(const std::string& text) override;
+  void PostTransferEnd() override;
+
+  // IDialogView, called on the UI thread.
+  void SetButtonText(int id, const std::string& text) override;
+  void EnableButton(int id, bool enable) override;
+  void SetDefaultButton(int id) override;
+  void FocusControl(int id) override;
+  void ShowMessage(const std::string& text) override;
+  std::optional<std::filesystem::path> ChooseSaveFile(
+      const std::string& filter, const std::string& defaultExtension) override;
+  int ReadModelIndex() override;
+  void WriteModelIndex(int modelIndex) override;
+  int ListSelection(int listId) override;
+
+  // Ends the dialog by any path (Done, Esc, the window's close): stops and
+  // joins a running worker, saves the settings once, then closes.
+  void done(int result) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void OnInitDialog();
+  void ConnectHandlers();
+  void FillLists();
+  void UpdateData();  // reads the radio group into the model index
+  void ApplyModel();
+  void ShowSettingsPanel();
+  void Finish();  // the window's end: stop, join, save the settings
+
+  // Handlers.
+  void OnStartStop();
+  void OnSettings();
+  void OnSave();
+  void OnModel();
+  void OnKillFocusPort();
+  void OnTransferEnd();
+  void OnOK();
+  void OnAbout();
+
+  // Runs `apply` on the UI thread after every call queued before it,
+  // unless the dialog has ended by then.
+  void Queue(std::function<void()> apply);
+
+  QPushButton* Button(int id) const;
+  QComboBox* List(int id) const;
+
+  const zv::Language language_;
+  Prompts prompts_;
+  zv::BuiltControls controls_;
+  bool settingsShown_ = false;
+  bool finished_ = false;
+  zv::TransferControl control_;
+};
