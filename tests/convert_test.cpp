@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kit/convert_reference.h"
@@ -152,8 +153,10 @@ TEST(ConvertBuffer, LongReportStaysCorrect) {
   EXPECT_TRUE(buffer == expected);
 }
 
-// Random buffers of every byte value, weighted towards the bytes the rules
-// single out, so that ESC, CR LF pairs, box lines and letters meet often.
+// Random buffers of every byte value. Dense buffers are weighted towards the
+// bytes the rules single out, so that ESC, CR LF pairs, box lines and letters
+// meet often; sparse ones read like report text, long printable runs with a
+// few of those bytes in between.
 class RandomStream {
  public:
   explicit RandomStream(std::uint32_t seed) : engine_(seed) {
@@ -171,14 +174,23 @@ class RandomStream {
   std::size_t Below(std::size_t limit) { return engine_() % limit; }
 
   Bytes Buffer(std::size_t maxLength) {
+    const bool sparse = Below(2) == 0;
     Bytes bytes(Below(maxLength + 1));
-    for (auto& byte : bytes) {
-      byte = Below(3) == 0 ? static_cast<std::uint8_t>(Below(256)) : special_[Below(special_.size())];
-    }
+    for (auto& byte : bytes) byte = sparse ? SparseByte() : DenseByte();
     return bytes;
   }
 
  private:
+  std::uint8_t AnyByte() { return static_cast<std::uint8_t>(Below(256)); }
+  std::uint8_t SpecialByte() { return special_[Below(special_.size())]; }
+  std::uint8_t DenseByte() { return Below(3) == 0 ? AnyByte() : SpecialByte(); }
+  std::uint8_t SparseByte() {
+    const std::size_t pick = Below(40);
+    if (pick == 0) return AnyByte();
+    if (pick == 1) return SpecialByte();
+    return static_cast<std::uint8_t>(0x20 + Below(0x60));
+  }
+
   std::mt19937 engine_;
   Bytes special_;
 };
@@ -213,6 +225,38 @@ TEST(ConvertBuffer, MatchesReferenceOnRandomBuffers) {
                           << "\n input:    " << Hex(input) << "\n expected: " << Hex(expected)
                           << "\n got:      " << Hex(buffer) << " (length " << length << ")";
           }
+        }
+      }
+    }
+  }
+}
+
+// Special bytes placed at every offset in printable text, so that each one
+// meets every alignment of the word-at-a-time path, and runs of text between
+// two of them span whole words.
+TEST(ConvertBuffer, MatchesReferenceAtEveryAlignment) {
+  std::vector<Bytes> patterns = {{ESC}, {ESC, ESC}, {CR}, {LF}, {CR, LF}, {LF, CR}, {0xB3},
+                                 {ESC, 0xB3}, {ESC, 0xA5}, {0x1F}, {0x80}, {0x7F}, {0x86}};
+  for (std::size_t run : {7u, 8u, 9u, 15u, 16u, 17u}) {
+    for (auto [first, last] : {std::pair{CR, LF}, std::pair{ESC, LF}, std::pair{LF, CR},
+                               std::pair{CR, ESC}}) {
+      Bytes pattern(run + 2, 'm');
+      pattern.front() = first;
+      pattern.back() = last;
+      patterns.push_back(pattern);
+    }
+  }
+  for (const Bytes& pattern : patterns) {
+    for (std::size_t before = 0; before <= 24; ++before) {
+      for (std::size_t after = 0; after <= 24; ++after) {
+        Bytes input(before, 'x');
+        input.insert(input.end(), pattern.begin(), pattern.end());
+        input.insert(input.end(), after, 'y');
+        for (int model : {kModelA, kModelB}) {
+          Bytes buffer = input;
+          ConvertBuffer(buffer, model, kToWindows, kFromLatin2);
+          ASSERT_EQ(buffer, testkit::ReferenceConvert(input, model, kToWindows, kFromLatin2))
+              << "input " << Hex(input) << " model " << model;
         }
       }
     }

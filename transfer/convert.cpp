@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 #include "support/plcode.h"
 
@@ -37,59 +39,75 @@ constexpr BYTE kBoxLine = 0xB3;
 // would.
 constexpr BYTE kNoNeighbour = 0x00;
 
-// What a byte needs from its neighbours in the received stream to stay. A
-// byte stays when its condition bit is among the bits its neighbours set.
-enum KeepWhen : BYTE {
-  kNever = 0,
-  kAlways = 1,        // Polish letter, box line
-  kNotAfterEsc = 2,   // printable ASCII: the argument of an ESC goes
-  kBeforeLf = 4,      // CR: only as the first half of CR LF
-  kAfterCr = 8,       // LF: only as the second half of CR LF
+// A byte stays when one of its condition bits is among the bits its two
+// neighbours in the received stream grant.
+constexpr unsigned kNever = 0;
+constexpr unsigned kAlways = 1;       // Polish letter, box line
+constexpr unsigned kNotAfterEsc = 2;  // printable ASCII: the argument of an ESC goes
+constexpr unsigned kBeforeLf = 4;     // CR: only as the first half of CR LF
+constexpr unsigned kAfterCr = 8;      // LF: only as the second half of CR LF
+
+// Everything the pass needs to know about one byte value, packed so that one
+// load serves both as the byte decided and as the neighbour of the next one.
+class ByteRule {
+ public:
+  constexpr ByteRule() = default;
+  constexpr ByteRule(BYTE byte, unsigned condition, BYTE output)
+      : packed_(output | condition << kConditionShift |
+                GrantsAsPrevious(byte) << kAsPreviousShift | GrantsAsNext(byte) << kAsNextShift) {}
+
+  constexpr BYTE Output() const { return static_cast<BYTE>(packed_); }
+  constexpr unsigned Condition() const { return (packed_ >> kConditionShift) & kBits; }
+  constexpr unsigned AsPrevious() const { return (packed_ >> kAsPreviousShift) & kBits; }
+  constexpr unsigned AsNext() const { return packed_ >> kAsNextShift; }
+
+ private:
+  static constexpr unsigned kBits = 0xFF;
+  static constexpr unsigned kConditionShift = 8;
+  static constexpr unsigned kAsPreviousShift = 16;
+  static constexpr unsigned kAsNextShift = 24;
+
+  static constexpr unsigned GrantsAsPrevious(BYTE byte) {
+    return kAlways | (byte == kEsc ? 0u : kNotAfterEsc) | (byte == kCr ? kAfterCr : 0u);
+  }
+  static constexpr unsigned GrantsAsNext(BYTE byte) { return byte == kLf ? kBeforeLf : 0u; }
+
+  std::uint32_t packed_ = 0;
 };
 
-// Bits set by the byte before (in the received stream) the one decided.
-constexpr std::array<BYTE, 256> BuildPreviousBits() {
-  std::array<BYTE, 256> bits{};
-  for (std::size_t byte = 0; byte < bits.size(); ++byte) {
-    bits[byte] = kAlways | (byte == kEsc ? 0 : kNotAfterEsc) | (byte == kCr ? kAfterCr : 0);
-  }
-  return bits;
-}
-constexpr std::array<BYTE, 256> kPreviousBits = BuildPreviousBits();
-
-// Bit set by the byte after the one decided.
-constexpr unsigned NextBits(BYTE next) { return next == kLf ? kBeforeLf : 0; }
-
-// For one model, source and target: each byte's condition and the byte
-// written in its place when it stays.
+// The rule of every byte value for one model, source and target.
 struct ByteRules {
-  std::array<BYTE, 256> keepWhen{};
-  std::array<BYTE, 256> output{};
+  std::array<ByteRule, 256> of{};
+  // Every byte 0x20-0x7F stays unchanged unless it follows an ESC; true for
+  // every combination, checked when the tables are built, and what the
+  // word-at-a-time path relies on.
+  bool printableStaysUnlessAfterEsc = false;
 };
 
 // The rules in their order of precedence: the first that matches decides.
-ByteRules BuildRules(bool convertLetters, UINT source, UINT target) {
+ByteRule RuleFor(BYTE byte, bool convertLetters, UINT source, UINT target) {
   const CPLCode letters;
+  if (convertLetters && letters.IsPLChar(source, byte)) {
+    return {byte, kAlways, target != source ? letters.Convert(source, target, byte) : byte};
+  }
+  if (byte == kBoxLine) return {byte, kAlways, kSpace};
+  if (byte == kCr) return {byte, kBeforeLf, byte};
+  if (byte == kLf) return {byte, kAfterCr, byte};
+  if (byte < kSpace || byte > kLastPrintable) return {byte, kNever, byte};
+  return {byte, kNotAfterEsc, byte};
+}
+
+ByteRules BuildRules(bool convertLetters, UINT source, UINT target) {
   ByteRules rules;
-  for (std::size_t index = 0; index < 256; ++index) {
+  rules.printableStaysUnlessAfterEsc = true;
+  for (std::size_t index = 0; index < rules.of.size(); ++index) {
     const BYTE byte = static_cast<BYTE>(index);
-    BYTE keepWhen = kNotAfterEsc;
-    BYTE output = byte;
-    if (convertLetters && letters.IsPLChar(source, byte)) {
-      keepWhen = kAlways;
-      if (target != source) output = letters.Convert(source, target, byte);
-    } else if (byte == kBoxLine) {
-      keepWhen = kAlways;
-      output = kSpace;
-    } else if (byte == kCr) {
-      keepWhen = kBeforeLf;
-    } else if (byte == kLf) {
-      keepWhen = kAfterCr;
-    } else if (byte < kSpace || byte > kLastPrintable) {
-      keepWhen = kNever;
+    const ByteRule rule = RuleFor(byte, convertLetters, source, target);
+    rules.of[index] = rule;
+    if (byte >= kSpace && byte <= kLastPrintable &&
+        (rule.Condition() != kNotAfterEsc || rule.Output() != byte)) {
+      rules.printableStaysUnlessAfterEsc = false;
     }
-    rules.keepWhen[index] = keepWhen;
-    rules.output[index] = output;
   }
   return rules;
 }
@@ -121,30 +139,82 @@ const RuleTables& Tables() {
   return tables;
 }
 
-// Walks data[0, size) backwards and writes every byte that stays at the back
-// of the same range, in order. A byte's fate depends only on itself and its
-// two neighbours as received, so the walk carries the byte after the current
-// one in a register (its place may already hold output) and reads the byte
-// before it, which no write has reached yet: the write position never falls
-// below the current one. Returns the index of the first byte kept.
-std::size_t KeepFromTheBack(BYTE* data, std::size_t size, const ByteRules& rules) {
-  std::size_t write = size;
-  unsigned nextBits = NextBits(kNoNeighbour);
-  auto decide = [&](BYTE byte, BYTE previous) {
-    const unsigned neighbours = kPreviousBits[previous] | nextBits;
-    data[write - 1] = rules.output[byte];
-    write -= (rules.keepWhen[byte] & neighbours) != 0 ? 1 : 0;
-    nextBits = NextBits(byte);
-  };
-  BYTE byte = data[size - 1];
-  for (std::size_t i = size - 1; i > 0; --i) {
-    const BYTE previous = data[i - 1];
-    decide(byte, previous);
-    byte = previous;
+// Decides the bytes of data[0, size) from the last to the first and writes
+// every byte that stays at the back of the same range, in order. A byte's
+// fate depends only on itself and its two neighbours as received. The write
+// position never falls below the byte being decided, so the byte before it
+// is still as received; the byte after it may already be overwritten, so
+// what it grants is carried over from the previous step. Returns the index
+// of the first byte kept.
+class BackwardsCompactor {
+ public:
+  BackwardsCompactor(BYTE* data, std::size_t size, const ByteRules& rules)
+      : data_(data), write_(size), size_(size), rules_(rules) {}
+
+  std::size_t Run() {
+    std::size_t end = size_;  // bytes [0, end) are still to be decided
+    for (; end > kWordSize; end -= kWordSize) {
+      if (!KeepPlainWordBefore(end)) DecideDownTo(end - kWordSize, end);
+    }
+    DecideDownTo(1, end);
+    Decide(RuleAt(0), NoNeighbour());
+    return write_;
   }
-  decide(byte, kNoNeighbour);
-  return write;
-}
+
+ private:
+  using Word = std::uint64_t;
+  static constexpr std::size_t kWordSize = sizeof(Word);
+  static constexpr Word kEveryByte = ~Word{0} / 0xFF;  // 0x0101...01
+
+  ByteRule RuleAt(std::size_t i) const { return rules_.of[data_[i]]; }
+  ByteRule NoNeighbour() const { return rules_.of[kNoNeighbour]; }
+
+  void Decide(ByteRule byte, ByteRule previous) {
+    data_[write_ - 1] = byte.Output();
+    write_ -= (byte.Condition() & (previous.AsPrevious() | nextGrants_)) != 0 ? 1 : 0;
+    nextGrants_ = byte.AsNext();
+  }
+
+  // Decides the bytes at end-1 down to first; first >= 1.
+  void DecideDownTo(std::size_t first, std::size_t end) {
+    if (end <= first) return;
+    ByteRule current = RuleAt(end - 1);
+    for (std::size_t i = end - 1; i > first; --i) {
+      const ByteRule previous = RuleAt(i - 1);
+      Decide(current, previous);
+      current = previous;
+    }
+    Decide(current, RuleAt(first - 1));
+  }
+
+  // Fast path for report text: when the word before `end` is all printable
+  // ASCII and the byte before it is no ESC, every byte of it stays as it is.
+  // Needs end > kWordSize.
+  bool KeepPlainWordBefore(std::size_t end) {
+    if (!rules_.printableStaysUnlessAfterEsc) return false;
+    Word word;
+    std::memcpy(&word, data_ + end - kWordSize, kWordSize);
+    if (!AllPrintable(word) || data_[end - kWordSize - 1] == kEsc) return false;
+    std::memcpy(data_ + write_ - kWordSize, &word, kWordSize);
+    write_ -= kWordSize;
+    nextGrants_ = rules_.of[kSpace].AsNext();
+    return true;
+  }
+
+  // Every byte in 0x20-0x7F: no high bit, and adding 0x60 sets each high
+  // bit. With no high bit set the additions cannot carry between bytes.
+  static constexpr bool AllPrintable(Word word) {
+    constexpr Word kHighBits = kEveryByte * 0x80;
+    constexpr Word kToHighBit = kEveryByte * (0x80 - kSpace);
+    return ((word | ~(word + kToHighBit)) & kHighBits) == 0;
+  }
+
+  BYTE* data_;
+  std::size_t write_;
+  std::size_t size_;
+  unsigned nextGrants_ = 0;  // what the byte after the current one grants
+  const ByteRules& rules_;
+};
 
 }  // namespace
 
@@ -163,7 +233,7 @@ std::size_t ConvertBuffer(std::vector<std::uint8_t>& buffer, int modelIndex,
   const ByteRules& rules =
       Tables().For(modelIndex == kModelWithPolishLetters, SourceCodeForSelection(sourceSelection),
                    TargetCodeForSelection(targetSelection));
-  const std::size_t first = KeepFromTheBack(buffer.data(), buffer.size(), rules);
+  const std::size_t first = BackwardsCompactor(buffer.data(), buffer.size(), rules).Run();
   std::move(buffer.begin() + static_cast<std::ptrdiff_t>(first), buffer.end(), buffer.begin());
   buffer.resize(buffer.size() - first);
   return buffer.size();
