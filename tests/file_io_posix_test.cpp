@@ -1,0 +1,140 @@
+// Real write failures that only POSIX can stage inside a test: a file-size
+// limit (a full disk as far as the writer can tell), special files, links
+// and permissions.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "kit/temp_env.h"
+#include "support/file_io.h"
+
+namespace zv {
+namespace {
+
+namespace fs = std::filesystem;
+using testkit::ReadFileText;
+using testkit::TempDir;
+using testkit::WriteFileText;
+
+std::vector<fs::path> Entries(const fs::path& folder) {
+  std::vector<fs::path> entries;
+  for (const auto& entry : fs::directory_iterator(folder))
+    entries.push_back(entry.path().filename());
+  return entries;
+}
+
+// Lowers this process's file-size limit, so that writing past it fails
+// with EFBIG as a full disk fails with ENOSPC; restores it afterwards.
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(rlim_t bytes) {
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limited = old_;
+    limited.rlim_cur = bytes;
+    ok_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+  }
+  ~ScopedFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = nullptr;
+  bool ok_ = false;
+};
+
+TEST(WriteAtomicPosix, AWriteCutShortKeepsTheOldFileAndLeavesNoPartialFile) {
+  TempDir dir;
+  const fs::path target = dir.path() / "result.txt";
+  WriteFileText(target, "the good old result");
+  const std::vector<std::uint8_t> large(64 * 1024, 'x');
+
+  FileResult result;
+  {
+    ScopedFileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.ok());
+    result = RealFileWriter().WriteAtomic(target, large);
+  }
+
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, std::make_error_code(std::errc::file_too_large).message());
+  EXPECT_EQ(ReadFileText(target), "the good old result");
+  EXPECT_EQ(Entries(dir.path()), std::vector<fs::path>{"result.txt"});
+
+  ASSERT_TRUE(RealFileWriter().WriteAtomic(target, large).ok)
+      << "succeeds once the cause is gone";
+  EXPECT_EQ(ReadFileText(target), std::string(large.begin(), large.end()));
+}
+
+TEST(WriteAtomicPosix, RefusesToReplaceASpecialFile) {
+  TempDir dir;
+  const fs::path fifo = dir.path() / "pipe";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+  const FileResult result =
+      RealFileWriter().WriteAtomic(fifo, std::vector<std::uint8_t>{'x'});
+
+  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.reason.empty());
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_EQ(Entries(dir.path()), std::vector<fs::path>{"pipe"});
+}
+
+TEST(WriteAtomicPosix, WritesThroughALinkAndKeepsTheLink) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "real");
+  const fs::path file = dir.path() / "real" / "result.txt";
+  const fs::path link = dir.path() / "link.txt";
+  WriteFileText(file, "old");
+  fs::create_symlink(file, link);
+
+  ASSERT_TRUE(
+      RealFileWriter().WriteAtomic(link, std::vector<std::uint8_t>{'n', 'e', 'w'}).ok);
+
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadFileText(file), "new");
+}
+
+TEST(WriteAtomicPosix, AReplacedFileKeepsItsPermissions) {
+  TempDir dir;
+  const fs::path target = dir.path() / "private.txt";
+  WriteFileText(target, "old");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+
+  ASSERT_TRUE(RealFileWriter().WriteAtomic(target, std::vector<std::uint8_t>{'n'}).ok);
+
+  EXPECT_EQ(fs::status(target).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST(WriteAtomicPosix, AFolderWithoutWritePermissionFailsCleanly) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  TempDir dir;
+  const fs::path locked = dir.path() / "locked";
+  fs::create_directory(locked);
+  WriteFileText(locked / "result.txt", "old");
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+
+  const FileResult result = RealFileWriter().WriteAtomic(
+      locked / "result.txt", std::vector<std::uint8_t>{'n'});
+  fs::permissions(locked, fs::perms::owner_all);
+
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason,
+            std::make_error_code(std::errc::permission_denied).message());
+  EXPECT_EQ(ReadFileText(locked / "result.txt"), "old");
+  EXPECT_EQ(Entries(locked), std::vector<fs::path>{"result.txt"});
+}
+
+}  // namespace
+}  // namespace zv

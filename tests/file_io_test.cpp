@@ -1,0 +1,199 @@
+// Whole-file writes that replace a file only when complete, the folder
+// helper and the raw dump.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <ostream>
+#include <system_error>
+#include <string>
+#include <vector>
+
+#include "kit/fake_file_writer.h"
+#include "kit/temp_env.h"
+#include "support/file_io.h"
+#include "support/paths.h"
+#include "transfer/result_files.h"
+
+namespace zv {
+namespace {
+
+namespace fs = std::filesystem;
+using testkit::ReadFileBytes;
+using testkit::ReadFileText;
+using testkit::TempDir;
+using testkit::WriteFileText;
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
+
+std::vector<std::uint8_t> EveryByteValue(std::size_t size) {
+  std::vector<std::uint8_t> bytes(size);
+  for (std::size_t i = 0; i < size; ++i)
+    bytes[i] = static_cast<std::uint8_t>((i * 7 + i / 256) & 0xFF);
+  return bytes;
+}
+
+std::vector<fs::path> Entries(const fs::path& folder) {
+  std::vector<fs::path> entries;
+  for (const auto& entry : fs::directory_iterator(folder))
+    entries.push_back(entry.path().filename());
+  return entries;
+}
+
+TEST(WriteAtomic, WritesTheExactBytesOfAnyContent) {
+  TempDir dir;
+  const std::vector<std::vector<std::uint8_t>> contents = {
+      {}, Bytes("a"), Bytes("line\r\nline\r\n"), EveryByteValue(256),
+      EveryByteValue(3 * 1024 * 1024 + 17)};
+  for (const auto& content : contents) {
+    const fs::path target = dir.path() / "out.txt";
+    const FileResult result = RealFileWriter().WriteAtomic(target, content);
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(ReadFileBytes(target),
+              std::vector<unsigned char>(content.begin(), content.end()))
+        << content.size() << " bytes";
+    EXPECT_EQ(Entries(dir.path()), std::vector<fs::path>{"out.txt"})
+        << "no temporary file stays behind";
+  }
+}
+
+TEST(WriteAtomic, ReplacesAnExistingFileWhole) {
+  TempDir dir;
+  const fs::path target = dir.path() / "result.txt";
+  WriteFileText(target, std::string(5000, 'x'));
+  ASSERT_TRUE(RealFileWriter().WriteAtomic(target, Bytes("short")).ok);
+  EXPECT_EQ(ReadFileText(target), "short");
+  EXPECT_EQ(Entries(dir.path()), std::vector<fs::path>{"result.txt"});
+}
+
+TEST(WriteAtomic, AcceptsAFileNameOfAnyLegalLength) {
+  TempDir dir;
+  const fs::path target = dir.path() / (std::string(240, 'n') + ".txt");
+  const FileResult result = RealFileWriter().WriteAtomic(target, Bytes("x"));
+  ASSERT_TRUE(result.ok) << result.reason;
+  EXPECT_EQ(ReadFileText(target), "x");
+}
+
+struct Failure {
+  const char* name;
+  // Prepares the folder and returns the target to write.
+  fs::path (*prepare)(const fs::path& folder);
+  std::errc reason;
+};
+
+void PrintTo(const Failure& failure, std::ostream* out) { *out << failure.name; }
+
+class WriteAtomicFailure : public ::testing::TestWithParam<Failure> {};
+
+TEST_P(WriteAtomicFailure, ReportsTheReasonAndLeavesTheFolderAsItWas) {
+  TempDir dir;
+  const fs::path target = GetParam().prepare(dir.path());
+  std::vector<fs::path> before = Entries(dir.path());
+
+  const FileResult result =
+      RealFileWriter().WriteAtomic(target, Bytes("new content"));
+
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, std::make_error_code(GetParam().reason).message());
+  EXPECT_EQ(Entries(dir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, WriteAtomicFailure,
+    ::testing::Values(
+        Failure{"TargetIsAFolder",
+                [](const fs::path& folder) {
+                  fs::create_directory(folder / "taken");
+                  WriteFileText(folder / "taken" / "inside", "keep");
+                  return folder / "taken";
+                },
+                std::errc::is_a_directory},
+        Failure{"PathThroughARegularFile",
+                [](const fs::path& folder) {
+                  WriteFileText(folder / "file", "plain");
+                  return folder / "file" / "x.txt";
+                },
+                std::errc::not_a_directory},
+        Failure{"MissingFolder",
+                [](const fs::path& folder) {
+                  return folder / "missing" / "x.txt";
+                },
+                std::errc::no_such_file_or_directory}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WriteAtomic, AFolderTargetKeepsItsContents) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "taken");
+  WriteFileText(dir.path() / "taken" / "inside", "keep");
+  EXPECT_FALSE(
+      RealFileWriter().WriteAtomic(dir.path() / "taken", Bytes("x")).ok);
+  EXPECT_TRUE(fs::is_directory(dir.path() / "taken"));
+  EXPECT_EQ(ReadFileText(dir.path() / "taken" / "inside"), "keep");
+}
+
+TEST(EnsureFolder, CreatesMissingParents) {
+  TempDir dir;
+  const fs::path folder = dir.path() / "a" / "b" / "c";
+  ASSERT_TRUE(EnsureFolder(folder).ok);
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_TRUE(EnsureFolder(folder).ok) << "an existing folder is fine";
+}
+
+TEST(EnsureFolder, FailsWhereAFileIsInTheWay) {
+  TempDir dir;
+  WriteFileText(dir.path() / "file", "plain");
+  for (const fs::path& folder : {dir.path() / "file", dir.path() / "file" / "sub"}) {
+    const FileResult result = EnsureFolder(folder);
+    EXPECT_FALSE(result.ok) << folder;
+    EXPECT_FALSE(result.reason.empty());
+  }
+  EXPECT_EQ(ReadFileText(dir.path() / "file"), "plain");
+}
+
+TEST(RawDump, GoesToTheModelsFileInAFolderCreatedWhenMissing) {
+  const struct {
+    int model;
+    const char* file;
+  } cases[] = {{0, "~ZVA.tmp"}, {1, "~ZVB.tmp"}, {-1, "~ZVB.tmp"}, {7, "~ZVB.tmp"}};
+  for (const auto& c : cases) {
+    testkit::IsolatedHome home;
+    ASSERT_FALSE(fs::exists(RawDumpFolder()));
+    const std::vector<std::uint8_t> raw = {0x1B, 'N', 0x00, 0xFF, '\r', '\n'};
+
+    const FileResult result = WriteRawDump(c.model, raw, RealFileWriter());
+
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(Entries(RawDumpFolder()), std::vector<fs::path>{c.file})
+        << "model " << c.model;
+    EXPECT_EQ(ReadFileBytes(RawDumpFolder() / c.file),
+              std::vector<unsigned char>(raw.begin(), raw.end()));
+  }
+}
+
+TEST(RawDump, AFolderThatCannotBeMadeFailsWithoutWriting) {
+  testkit::IsolatedHome home;
+  WriteFileText(RawDumpFolder(), "a file where the folder belongs");
+  testkit::FakeFileWriter writer;
+
+  const FileResult result = WriteRawDump(0, Bytes("raw"), writer);
+
+  EXPECT_FALSE(result.ok);
+  EXPECT_TRUE(writer.Writes().empty());
+}
+
+TEST(RawDump, PassesTheWritersFailureOn) {
+  testkit::IsolatedHome home;
+  testkit::FakeFileWriter writer;
+  writer.Fail("No space left on device");
+
+  const FileResult result = WriteRawDump(1, Bytes("raw"), writer);
+
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, "No space left on device");
+  EXPECT_FALSE(fs::exists(RawDumpPath(1)));
+}
+
+}  // namespace
+}  // namespace zv
