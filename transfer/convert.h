@@ -20,7 +20,15 @@ UINT SourceCodeForSelection(int selection);
 // line 0xB3 into a space, removes control codes, every other byte from 0x80
 // up and the byte after an ESC, and on ZORVEL B (model index 1) keeps the
 // Polish letters, converted from the device's code page to the target's.
-// One linear pass.
+// Any other model index removes the letters like ZORVEL A. Each byte's fate
+// depends only on itself and the bytes received just before and after it:
+// - Polish letter (model index 1 only): stays, converted when the codes differ;
+// - 0xB3: becomes a space;
+// - CR: stays only when an LF follows; LF: stays only after a CR;
+// - other bytes below 0x20 or above 0x7F: removed;
+// - 0x20-0x7F: removed right after an ESC, kept otherwise.
+// One linear pass, no allocation; safe to call from any thread on a buffer
+// that thread owns.
 std::size_t ConvertBuffer(std::vector<std::uint8_t>& buffer, int modelIndex,
                           int targetSelection, int sourceSelection);
 
