@@ -16,7 +16,8 @@ std::vector<std::pair<int, std::string>> PresentPorts() {
   std::vector<std::pair<int, std::string>> present;
   for (int com = 1; com <= kMaxComNumber; ++com) {
     std::optional<std::string> device = PortDevice(com);
-    if (device && PortDevicePresent(*device)) present.emplace_back(com, *device);
+    if (device && PortDevicePresent(*device))
+      present.emplace_back(com, *device);
   }
   return present;
 }

@@ -106,8 +106,7 @@ std::string DescribePortError(const PortError& error) {
       break;
   }
   return cannotOpen + ": " +
-         (error.systemText.empty() ? "unknown error" : error.systemText) +
-         ".";
+         (error.systemText.empty() ? "unknown error" : error.systemText) + ".";
 }
 
 namespace detail {
@@ -141,7 +140,8 @@ milliseconds SilenceWait(const ReadPlan& plan) {
 }  // namespace detail
 
 struct CRS232::Impl {
-  detail::PortTimeouts timeouts;
+  detail::PortTimeouts timeouts;  // for the next Open
+  detail::PortTimeouts active;    // those of the open port
   detail::NativePortPtr port;
   std::string device;
   PortError lastError;
@@ -152,7 +152,10 @@ struct CRS232::Impl {
     }
     if (error.kind == PortErrorKind::None) {
       port = detail::OpenNativePort(error.device, error.baud, timeouts, error);
-      if (port) device = error.device;
+    }
+    if (port) {
+      device = error.device;
+      active = timeouts;
     }
     lastError = std::move(error);
     return port ? 1 : 0;
@@ -206,7 +209,8 @@ int CRS232::Close() {
 
 int CRS232::Read(DWORD max, BYTE* buffer, DWORD* count) {
   const auto start = std::chrono::steady_clock::now();
-  const detail::ReadPlan plan = detail::MakeReadPlan(impl_->timeouts, max);
+  const detail::ReadPlan plan =
+      detail::MakeReadPlan(impl_->port ? impl_->active : impl_->timeouts, max);
   detail::NativeRead got;
   if (impl_->port) {
     got = detail::ReadNativePort(*impl_->port, buffer, max, plan, start);

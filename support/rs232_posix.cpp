@@ -61,8 +61,7 @@ constexpr SpeedCode kSpeeds[] = {
     {19200, B19200},
 };
 
-NativePortPtr Fail(PortError& error, int systemError,
-                   PortErrorKind kind) {
+NativePortPtr Fail(PortError& error, int systemError, PortErrorKind kind) {
   error.kind = kind;
   error.systemText = std::strerror(systemError);
   return nullptr;
@@ -120,7 +119,8 @@ NativePortPtr OpenNativePort(const std::string& device, DWORD baud,
   const auto* speed =
       std::find_if(std::begin(kSpeeds), std::end(kSpeeds),
                    [baud](const SpeedCode& s) { return s.baud == baud; });
-  if (speed == std::end(kSpeeds)) return Fail(error, EINVAL, PortErrorKind::BadBaudRate);
+  if (speed == std::end(kSpeeds))
+    return Fail(error, EINVAL, PortErrorKind::BadBaudRate);
 
   int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Fail(error, errno);
@@ -133,7 +133,8 @@ NativePortPtr OpenNativePort(const std::string& device, DWORD baud,
   // out every other opener that asks for it, this process included.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return Fail(error, errno);
   port->exclusive = ioctl(fd, TIOCEXCL) == 0;
-  if (!SetLine(fd, speed->code)) return Fail(error, errno, PortErrorKind::Other);
+  if (!SetLine(fd, speed->code))
+    return Fail(error, errno, PortErrorKind::Other);
   return port;
 }
 

@@ -46,9 +46,9 @@ std::string SystemText(::DWORD error) {
       FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
       error, 0, text, static_cast<::DWORD>(std::size(text)), nullptr);
   std::string message(text, length);
-  while (!message.empty() && (message.back() == '\r' ||
-                              message.back() == '\n' ||
-                              message.back() == '.' || message.back() == ' ')) {
+  while (!message.empty() &&
+         (message.back() == '\r' || message.back() == '\n' ||
+          message.back() == '.' || message.back() == ' ')) {
     message.pop_back();
   }
   return message;
@@ -95,8 +95,8 @@ void NativePortCloser::operator()(NativePort* port) const {
 
 NativePortPtr OpenNativePort(const std::string& device, DWORD baud,
                              const PortTimeouts& timeouts, PortError& error) {
-  HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return Fail(error, GetLastError());
   NativePortPtr port(new NativePort{handle});
   if (GetFileType(handle) != FILE_TYPE_CHAR) {
@@ -113,8 +113,7 @@ NativePortPtr OpenNativePort(const std::string& device, DWORD baud,
     return Fail(error, GetLastError(), PortErrorKind::Other);
   }
   COMMTIMEOUTS limits{timeouts.readInterval, timeouts.readTotalMultiplier,
-                      timeouts.readTotalConstant,
-                      timeouts.writeTotalMultiplier,
+                      timeouts.readTotalConstant, timeouts.writeTotalMultiplier,
                       timeouts.writeTotalConstant};
   if (!SetCommTimeouts(handle, &limits)) {
     return Fail(error, GetLastError(), PortErrorKind::Other);
@@ -125,7 +124,8 @@ NativePortPtr OpenNativePort(const std::string& device, DWORD baud,
 // The driver applies the time-outs given to SetCommTimeouts, so the plan
 // is not needed here.
 NativeRead ReadNativePort(NativePort& port, BYTE* buffer, DWORD max,
-                          const ReadPlan&, std::chrono::steady_clock::time_point) {
+                          const ReadPlan&,
+                          std::chrono::steady_clock::time_point) {
   ::DWORD got = 0;
   BOOL ok = ReadFile(port.handle, buffer, max, &got, nullptr);
   NativeRead result;

@@ -72,8 +72,8 @@ std::string SystemError(const char* what) {
 }
 
 int MillisecondsUntil(Clock::time_point deadline) {
-  auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline -
-                                                           Clock::now());
+  auto left =
+      std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 

@@ -12,13 +12,13 @@ namespace zv::testkit {
 
 // The slave's line settings, decoded from its termios.
 struct LineSettings {
-  unsigned baud = 0;           // output speed in bits per second, 0 if unknown
-  unsigned inputBaud = 0;      // input speed (0 when it follows the output)
-  int dataBits = 8;            // 5 to 8
-  bool parity = false;         // PARENB
-  bool twoStopBits = false;    // CSTOPB
-  bool hardwareFlow = false;   // CRTSCTS
-  bool softwareFlow = false;   // any of IXON, IXOFF, IXANY
+  unsigned baud = 0;              // output speed in bits/s, 0 if unknown
+  unsigned inputBaud = 0;         // input speed, 0 when it follows output
+  int dataBits = 8;               // 5 to 8
+  bool parity = false;            // PARENB
+  bool twoStopBits = false;       // CSTOPB
+  bool hardwareFlow = false;      // CRTSCTS
+  bool softwareFlow = false;      // any of IXON, IXOFF, IXANY
   bool ignoreModemLines = false;  // CLOCAL
   bool receiverOn = false;        // CREAD
   // No input, output or line processing at all: what cfmakeraw leaves
