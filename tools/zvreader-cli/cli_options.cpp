@@ -1,0 +1,234 @@
+#include "zvreader-cli/cli_options.h"
+
+#include <array>
+#include <cctype>
+
+#include "common/option_table.h"
+
+namespace zv::cli {
+namespace {
+
+using tools::Choice;
+using Spec = tools::OptionSpec<CliOptions>;
+
+constexpr int kModelB = 1;
+
+constexpr std::array<Choice, 4> kModels{{{"A", 0}, {"B", 1}, {"0", 0}, {"1", 1}}};
+constexpr std::array<Choice, 4> kSources{{{"usb", 0}, {"rs232", 1}, {"0", 0}, {"1", 1}}};
+constexpr std::array<Choice, 8> kTargets{{{"none", 0},
+                                          {"mazovia", 1},
+                                          {"latin2", 2},
+                                          {"windows", 3},
+                                          {"0", 0},
+                                          {"1", 1},
+                                          {"2", 2},
+                                          {"3", 3}}};
+constexpr std::array<int, 3> kBaudRates{4800, 9600, 19200};
+
+template <std::size_t N>
+std::string Pick(const std::array<Choice, N>& choices, std::string_view value, int& field) {
+  const auto found = tools::FindChoice(choices, value);
+  if (!found) return "'" + std::string(value) + "' is not one of " + tools::ChoiceNames(choices);
+  field = *found;
+  return {};
+}
+
+std::string NotEmpty(std::string_view value, std::string& field) {
+  if (value.empty()) return "needs a file name";
+  field = value;
+  return {};
+}
+
+// Each option once; the subcommands' tables pick from these.
+const Spec kHelp{"--help", "-h", "", [](CliOptions& o, std::string_view) {
+                   o.help = true;
+                   return std::string();
+                 },
+                 "show this help"};
+const Spec kModel{"--model", "", "A|B", [](CliOptions& o, std::string_view v) {
+                    return Pick(kModels, v, o.modelIndex);
+                  },
+                  "ZORVEL model (default A); 0 and 1 as the dialog stores it"};
+const Spec kPort{"--port", "", "COMn|PATH", [](CliOptions& o, std::string_view v) {
+                   const auto port = ParsePort(v);
+                   if (!port) return "'" + std::string(v) + "' is neither COM1...COM256 nor a path";
+                   o.port = *port;
+                   o.portText = v;
+                   return std::string();
+                 },
+                 "serial port (default COM1, mapped as in the dialog) or device path"};
+const Spec kBaud{"--baud", "", "4800|9600|19200", [](CliOptions& o, std::string_view v) {
+                   const auto rate = tools::ParseInteger(v, 0, 1'000'000);
+                   for (int baud : kBaudRates) {
+                     if (rate && *rate == baud) {
+                       o.baud = baud;
+                       return std::string();
+                     }
+                   }
+                   return "'" + std::string(v) + "' is not one of 4800|9600|19200";
+                 },
+                 "line speed (default 4800 for A, 9600 for B)"};
+const Spec kSource{"--source", "", "usb|rs232", [](CliOptions& o, std::string_view v) {
+                     return Pick(kSources, v, o.sourceSelection);
+                   },
+                   "device's code page: usb (\"Canon / USB\", default) or rs232; or 0..1"};
+const Spec kTarget{"--target", "", "none|mazovia|latin2|windows",
+                   [](CliOptions& o, std::string_view v) {
+                     return Pick(kTargets, v, o.targetSelection);
+                   },
+                   "code page of the text (default latin2); or 0..3"};
+const Spec kOutput{"--output", "-o", "FILE", [](CliOptions& o, std::string_view v) {
+                     return NotEmpty(v, o.output);
+                   },
+                   "write the text to FILE (atomically) instead of standard output"};
+const Spec kRaw{"--raw", "", "FILE", [](CliOptions& o, std::string_view v) {
+                  return NotEmpty(v, o.raw);
+                },
+                "also write the raw bytes to FILE"};
+const Spec kTimeout{"--timeout", "", "SECONDS", [](CliOptions& o, std::string_view v) {
+                      o.timeoutSeconds = tools::ParsePositive(v);
+                      if (!o.timeoutSeconds) return "'" + std::string(v) + "' is not a number of seconds";
+                      return std::string();
+                    },
+                    "stop waiting when no header has come after SECONDS"};
+const Spec kJson{"--json", "", "", [](CliOptions& o, std::string_view) {
+                   o.json = true;
+                   return std::string();
+                 },
+                 "print a one-line JSON summary on standard output (use with -o)"};
+
+const std::array<Spec, 10> kFetchOptions{kModel, kPort,   kBaud,    kSource, kTarget,
+                                         kOutput, kRaw,   kTimeout, kJson,   kHelp};
+const std::array<Spec, 5> kConvertOptions{kModel, kSource, kTarget, kOutput, kHelp};
+const std::array<Spec, 1> kPortsOptions{kHelp};
+
+struct CommandEntry {
+  std::string_view name;
+  Command command;
+  std::span<const Spec> options;
+  std::string_view synopsis;
+  std::string_view description;
+};
+
+const std::array<CommandEntry, 3> kCommands{{
+    {"fetch", Command::Fetch, kFetchOptions,
+     "zvreader-cli fetch [--model A|B] [--port COMn|PATH] [--baud RATE] [--source usb|rs232]\n"
+     "                   [--target none|mazovia|latin2|windows] [-o FILE] [--raw FILE]\n"
+     "                   [--timeout SECONDS] [--json]",
+     "Receives the stored tests from the spirometer, keeps the raw bytes in the\n"
+     "model's temporary file and writes the cleaned text. Ctrl-C stops the\n"
+     "transfer and keeps what came.\n"
+     "Exit status: 0 received and written, 1 port or file error, 2 usage error,\n"
+     "3 nothing received."},
+    {"convert", Command::Convert, kConvertOptions,
+     "zvreader-cli convert [--model A|B] [--source usb|rs232]\n"
+     "                     [--target none|mazovia|latin2|windows] IN [-o OUT]",
+     "Cleans a raw dump (for example ~ZVB.tmp) and converts its Polish letters.\n"
+     "Exit status: 0 written, 1 file error, 2 usage error."},
+    {"ports", Command::Ports, kPortsOptions, "zvreader-cli ports",
+     "Lists the COM numbers whose device is present: COM n<TAB>device."},
+}};
+
+const CommandEntry* FindCommand(std::string_view name) {
+  for (const CommandEntry& entry : kCommands) {
+    if (entry.name == name) return &entry;
+  }
+  return nullptr;
+}
+
+const CommandEntry* EntryFor(Command command) {
+  for (const CommandEntry& entry : kCommands) {
+    if (entry.command == command) return &entry;
+  }
+  return nullptr;
+}
+
+// Rules that involve more than one option or the positional arguments.
+std::string CheckCombination(CliOptions& options, const std::vector<std::string>& positional) {
+  if (options.help) return {};
+  if (options.command == Command::Convert) {
+    if (positional.size() != 1) return "convert needs exactly one input file";
+    options.input = positional.front();
+    return {};
+  }
+  if (!positional.empty()) return "unexpected argument '" + positional.front() + "'";
+  if (options.command == Command::Fetch && options.json && options.output.empty()) {
+    return "--json prints on standard output: give the text a file with -o";
+  }
+  return {};
+}
+
+bool IsDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+}  // namespace
+
+int CliOptions::Baud() const {
+  if (baud) return *baud;
+  return modelIndex == kModelB ? 9600 : 4800;
+}
+
+std::optional<PortChoice> ParsePort(std::string_view text) {
+  if (text.empty() || IsDigits(text)) return std::nullopt;
+  const bool comPrefix = text.size() > 3 && std::toupper(static_cast<unsigned char>(text[0])) == 'C' &&
+                         std::toupper(static_cast<unsigned char>(text[1])) == 'O' &&
+                         std::toupper(static_cast<unsigned char>(text[2])) == 'M';
+  if (comPrefix) {
+    std::string_view number = text.substr(3);
+    if (!number.empty() && number.front() == ' ') number.remove_prefix(1);
+    if (IsDigits(number)) {
+      const auto com = tools::ParseInteger(number, 1, 256);
+      if (!com) return std::nullopt;
+      return PortChoice{static_cast<int>(*com), {}};
+    }
+  }
+  return PortChoice{0, std::string(text)};
+}
+
+ParseResult ParseCommandLine(std::span<const std::string> args) {
+  ParseResult result;
+  CliOptions& options = result.options;
+  if (args.empty()) {
+    result.error = "no command given";
+    return result;
+  }
+  const std::string& first = args.front();
+  if (args.size() == 1 && (first == "--help" || first == "-h")) {
+    options.help = true;
+    return result;
+  }
+  if (args.size() == 1 && first == "--version") {
+    options.version = true;
+    return result;
+  }
+  const CommandEntry* entry = FindCommand(first);
+  if (!entry) {
+    result.error = "unknown command '" + first + "'";
+    return result;
+  }
+  options.command = entry->command;
+  auto parsed = tools::ParseArguments(entry->options, args.subspan(1), options);
+  result.error = parsed.error.empty() ? CheckCombination(options, parsed.positional)
+                                      : parsed.error;
+  return result;
+}
+
+std::string Usage(Command command) {
+  const CommandEntry* entry = EntryFor(command);
+  if (!entry) {
+    return "Usage: zvreader-cli COMMAND [OPTIONS]\n"
+           "Fetches the stored tests of a ZORVEL A or B spirometer without the dialog.\n\n"
+           "Commands:\n"
+           "  fetch    receive the tests from the device and write the text\n"
+           "  convert  clean and convert a raw dump\n"
+           "  ports    list the COM ports present\n\n"
+           "zvreader-cli COMMAND --help shows a command's options; --version the version.\n";
+  }
+  return "Usage: " + std::string(entry->synopsis) + "\n" + std::string(entry->description) +
+         "\n\nOptions:\n" + tools::OptionsHelp(entry->options);
+}
+
+std::string_view ModelName(int modelIndex) { return modelIndex == kModelB ? "B" : "A"; }
+
+}  // namespace zv::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "zvreader-cli/cli_options.h"
+
+namespace zv::cli {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;   // port or file
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitNothing = 3;   // the transfer received nothing
+
+// Where a command writes: `out` gets the text (and the JSON summary), `err`
+// the progress and the messages. `terminal` says that `err` is a terminal.
+struct Console {
+  std::ostream& out;
+  std::ostream& err;
+  bool terminal = false;
+};
+
+// Receives the stored tests with the dialog's core: opens the port, runs
+// the receive loop on a worker thread until the line falls silent after
+// the header, Stop (Ctrl-C, SIGTERM) or the time-out, writes the raw dump
+// and the cleaned text.
+int RunFetch(const CliOptions& options, Console& console);
+
+// Cleans and converts a raw dump.
+int RunConvert(const CliOptions& options, Console& console);
+
+// Writes the text to `output` atomically, or to console.out when `output`
+// is empty; says why on console.err when it cannot.
+bool WriteText(const std::string& output, const std::vector<std::uint8_t>& text, Console& console);
+
+// Lists the COM numbers whose device is present.
+int RunPorts(Console& console);
+
+}  // namespace zv::cli

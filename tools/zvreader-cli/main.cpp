@@ -1,0 +1,39 @@
+// zvreader-cli: fetches and converts the stored tests of a ZORVEL
+// spirometer from a shell, with the same core as the dialog.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "zv_version.h"
+#include "zvreader-cli/cli_options.h"
+#include "zvreader-cli/commands.h"
+#include "zvreader-cli/console.h"
+
+int main(int argc, char** argv) {
+  using namespace zv::cli;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const ParseResult parsed = ParseCommandLine(args);
+  const CliOptions& options = parsed.options;
+  if (!parsed.ok()) {
+    std::cerr << "zvreader-cli: " << parsed.error << "\n\n" << Usage(options.command);
+    return kExitUsage;
+  }
+  if (options.version) {
+    std::cout << "zvreader-cli " << ZV_VERSION_STRING << "\n";
+    return kExitOk;
+  }
+  if (options.help) {
+    std::cout << Usage(options.command);
+    return kExitOk;
+  }
+  MakeStdoutBinary();
+  Console console{std::cout, std::cerr, StderrIsTerminal()};
+  switch (options.command) {
+    case Command::Fetch: return RunFetch(options, console);
+    case Command::Convert: return RunConvert(options, console);
+    case Command::Ports: return RunPorts(console);
+    case Command::None: break;
+  }
+  std::cerr << Usage(Command::None);
+  return kExitUsage;
+}
