@@ -33,12 +33,11 @@ bool IsSupportedBaud(DWORD baud);
 
 // Receives the one sentence that ReportError composes. The dialog shows it
 // in a message box; the command-line tool prints it to stderr.
-using ErrorReporter = std::function<void(const std::string& message)>;
-void SetErrorReporter(ErrorReporter reporter);
-
 // Installing an empty reporter restores the default, which writes the
 // message and a line break to stderr. The reporter is called on the thread
 // that calls ReportError.
+using ErrorReporter = std::function<void(const std::string& message)>;
+void SetErrorReporter(ErrorReporter reporter);
 
 // The user-facing sentence for an open failure: which port and device, why,
 // and what to do about it. Empty for PortErrorKind::None.
