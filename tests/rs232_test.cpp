@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -479,6 +480,14 @@ TEST_F(SerialPortTest, FailedOpenAfterASuccessfulOneLeavesThePortClosed) {
   EXPECT_FALSE(port_.IsOpen());
   CRS232 other;
   EXPECT_NE(other.OpenDevice(pty_.SlavePath(), 9600), 0);
+}
+
+TEST_F(SerialPortTest, LineTheUserMayNotOpenIsPermissionDenied) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser may open any line";
+  ASSERT_EQ(chmod(pty_.SlavePath().c_str(), 0), 0);
+  EXPECT_EQ(OpenPty(), 0);
+  EXPECT_EQ(port_.LastError().kind, PortErrorKind::PermissionDenied);
+  EXPECT_THAT(DescribePortError(port_.LastError()), HasSubstr("dialout"));
 }
 
 TEST(PortErrorTextTest, EachReasonSaysWhatToDo) {
