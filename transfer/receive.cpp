@@ -79,8 +79,8 @@ int StreamCounter::CountMarkersA(std::span<const std::uint8_t> stream) {
   while (searchFrom_ < text.size()) {
     const std::size_t at = text.find(kTestMarker, searchFrom_);
     if (at == std::string_view::npos) {
-      const std::size_t tail = kTestMarker.size() - 1;
-      searchFrom_ = std::max(scanOffset_, text.size() - std::min(tail, text.size()));
+      const std::size_t partial = std::min(kTestMarker.size() - 1, text.size());
+      searchFrom_ = std::max(scanOffset_, text.size() - partial);
       break;
     }
     searchFrom_ = at;
@@ -94,21 +94,44 @@ int StreamCounter::CountMarkersA(std::span<const std::uint8_t> stream) {
   return found;
 }
 
-int ReceiveProc(ReceiveJob& job) {
-  TransferShared& shared = job.shared;
-  IReceiveView& view = job.view;
+namespace {
 
-  view.SetProgressPos(0);
-  std::array<BYTE, kChunkSize> chunk{};
-  StreamCounter counter;
+void ResetShared(TransferShared& shared) {
   shared.buffer.clear();
   shared.expectedCount = 0;
   shared.testCount = 0;
   shared.headerSeen = false;
+}
+
+// Publishes what a pass found: the announced count once, then every new
+// test one by one, as the progress bar and the status text show them.
+void Publish(const StreamCounter& counter, StreamCounter::Pass pass,
+             TransferShared& shared, IReceiveView& view) {
+  if (pass.headerDecoded) {
+    shared.expectedCount = counter.ExpectedCount();
+    shared.headerSeen = true;
+    view.SetProgressRange(0, counter.ExpectedCount() & 0xFFFF);
+  }
+  const int firstNew = counter.TestCount() - pass.newTests + 1;
+  for (int tests = firstNew; tests <= counter.TestCount(); ++tests) {
+    shared.testCount = tests;
+    view.SetProgressPos(tests);
+    view.SetStatusText(FormatTransmitted(tests, counter.ExpectedCount()));
+  }
+}
+
+}  // namespace
+
+int ReceiveProc(ReceiveJob& job) {
+  TransferShared& shared = job.shared;
+  job.view.SetProgressPos(0);
+  std::array<BYTE, kChunkSize> chunk{};
+  StreamCounter counter;
+  ResetShared(shared);
 
   job.port.Shake(kRaiseDtr);
   Sleep(job.sleep, kDtrSettle);
-  view.SetStatusText(LoadStringA(IDS_WAITING));
+  job.view.SetStatusText(LoadStringA(IDS_WAITING));
 
   while (shared.running.load() != 0) {
     DWORD count = 0;
@@ -124,24 +147,13 @@ int ReceiveProc(ReceiveJob& job) {
     const std::size_t appended = std::min<std::size_t>(count, chunk.size());
     shared.buffer.insert(shared.buffer.end(), chunk.begin(),
                          chunk.begin() + static_cast<std::ptrdiff_t>(appended));
-
     const StreamCounter::Pass pass =
         counter.Feed(shared.buffer, appended, shared.modelIndex.load());
-    if (pass.headerDecoded) {
-      shared.expectedCount = counter.ExpectedCount();
-      shared.headerSeen = true;
-      view.SetProgressRange(0, counter.ExpectedCount() & 0xFFFF);
-    }
-    const int firstNew = counter.TestCount() - pass.newTests + 1;
-    for (int tests = firstNew; tests <= counter.TestCount(); ++tests) {
-      shared.testCount = tests;
-      view.SetProgressPos(tests);
-      view.SetStatusText(FormatTransmitted(tests, counter.ExpectedCount()));
-    }
+    Publish(counter, pass, shared, job.view);
   }
 
   job.port.Shake(kDropDtr);
-  view.PostTransferEnd();
+  job.view.PostTransferEnd();
   return 0;
 }
 
