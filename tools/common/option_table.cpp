@@ -83,9 +83,9 @@ std::string HelpLines(std::span<const SpecView> names, std::span<const std::stri
   std::vector<std::string> left;
   std::size_t width = 0;
   for (const SpecView& spec : names) {
-    std::string text = "  " + std::string(spec.name);
+    std::string text = spec.alias.empty() ? "      " : "  " + std::string(spec.alias) + ", ";
+    text += spec.name;
     if (!spec.valueName.empty()) text += " " + std::string(spec.valueName);
-    if (!spec.alias.empty()) text += ", " + std::string(spec.alias);
     width = std::max(width, text.size());
     left.push_back(std::move(text));
   }

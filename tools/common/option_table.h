@@ -108,7 +108,7 @@ ParsedArguments ParseArguments(std::span<const OptionSpec<Options>> table,
   return parsed;
 }
 
-// One line per option: "  --name VALUE, -o  help".
+// One line per option: "  -o, --name VALUE  help".
 template <typename Options>
 std::string OptionsHelp(std::span<const OptionSpec<Options>> table) {
   std::vector<detail::SpecView> names;

@@ -48,7 +48,7 @@ const Spec kHelp{"--help", "-h", "", [](CliOptions& o, std::string_view) {
 const Spec kModel{"--model", "", "A|B", [](CliOptions& o, std::string_view v) {
                     return Pick(kModels, v, o.modelIndex);
                   },
-                  "ZORVEL model (default A); 0 and 1 as the dialog stores it"};
+                  "ZORVEL model, default A (or 0, 1)"};
 const Spec kPort{"--port", "", "COMn|PATH", [](CliOptions& o, std::string_view v) {
                    const auto port = ParsePort(v);
                    if (!port) return "'" + std::string(v) + "' is neither COM1...COM256 nor a path";
@@ -56,7 +56,7 @@ const Spec kPort{"--port", "", "COMn|PATH", [](CliOptions& o, std::string_view v
                    o.portText = v;
                    return std::string();
                  },
-                 "serial port (default COM1, mapped as in the dialog) or device path"};
+                 "COM number, mapped as in the dialog (default COM1), or device path"};
 const Spec kBaud{"--baud", "", "4800|9600|19200", [](CliOptions& o, std::string_view v) {
                    const auto rate = tools::ParseInteger(v, 0, 1'000'000);
                    for (int baud : kBaudRates) {
@@ -71,16 +71,16 @@ const Spec kBaud{"--baud", "", "4800|9600|19200", [](CliOptions& o, std::string_
 const Spec kSource{"--source", "", "usb|rs232", [](CliOptions& o, std::string_view v) {
                      return Pick(kSources, v, o.sourceSelection);
                    },
-                   "device's code page: usb (\"Canon / USB\", default) or rs232; or 0..1"};
+                   "device's code page, default usb (\"Canon / USB\"), or 0..1"};
 const Spec kTarget{"--target", "", "none|mazovia|latin2|windows",
                    [](CliOptions& o, std::string_view v) {
                      return Pick(kTargets, v, o.targetSelection);
                    },
-                   "code page of the text (default latin2); or 0..3"};
+                   "code page of the text, default latin2, or 0..3"};
 const Spec kOutput{"--output", "-o", "FILE", [](CliOptions& o, std::string_view v) {
                      return NotEmpty(v, o.output);
                    },
-                   "write the text to FILE (atomically) instead of standard output"};
+                   "write the text to FILE, not standard output"};
 const Spec kRaw{"--raw", "", "FILE", [](CliOptions& o, std::string_view v) {
                   return NotEmpty(v, o.raw);
                 },
@@ -90,12 +90,12 @@ const Spec kTimeout{"--timeout", "", "SECONDS", [](CliOptions& o, std::string_vi
                       if (!o.timeoutSeconds) return "'" + std::string(v) + "' is not a number of seconds";
                       return std::string();
                     },
-                    "stop waiting when no header has come after SECONDS"};
+                    "stop when no header has come after SECONDS"};
 const Spec kJson{"--json", "", "", [](CliOptions& o, std::string_view) {
                    o.json = true;
                    return std::string();
                  },
-                 "print a one-line JSON summary on standard output (use with -o)"};
+                 "one-line JSON summary on standard output (needs -o)"};
 
 const std::array<Spec, 10> kFetchOptions{kModel, kPort,   kBaud,    kSource, kTarget,
                                          kOutput, kRaw,   kTimeout, kJson,   kHelp};
