@@ -24,10 +24,6 @@ std::string ReadSettingsText(const std::filesystem::path& path) {
   return text;
 }
 
-IniFile ReadSettings() {
-  return IniFile::Parse(ReadSettingsText(SettingsFilePath()));
-}
-
 std::optional<int> ParseInt(const std::string& text) {
   int value = 0;
   const char* end = text.data() + text.size();
@@ -39,14 +35,14 @@ std::optional<int> ParseInt(const std::string& text) {
 void LoadInt(const char* section, const char* key, int& value, int def,
              int minimum, int maximum) {
   value = def;
-  const auto text = ReadSettings().Get(section, key);
+  const auto text = ReadSettingsFile().Get(section, key);
   const auto number = text ? ParseInt(*text) : std::nullopt;
   if (number && *number >= minimum && *number <= maximum) value = *number;
 }
 
 void SaveInt(const char* section, const char* key, int value) {
   const std::filesystem::path path = SettingsFilePath();
-  IniFile file = ReadSettings();
+  IniFile file = ReadSettingsFile();
   file.Set(section, key, std::to_string(value));
   const std::string text = file.Text();
   // Settings are a convenience: a store that cannot be written must not
@@ -57,6 +53,10 @@ void SaveInt(const char* section, const char* key, int value) {
 }
 
 }  // namespace
+
+IniFile ReadSettingsFile() {
+  return IniFile::Parse(ReadSettingsText(SettingsFilePath()));
+}
 
 void SerialProfileInt(int load, const char* section, const char* key,
                       int& value, int def, int minimum, int maximum,
@@ -70,7 +70,7 @@ void SerialProfileInt(int load, const char* section, const char* key,
 
 std::optional<std::string> ProfileString(const char* section,
                                          const char* key) {
-  return ReadSettings().Get(section, key);
+  return ReadSettingsFile().Get(section, key);
 }
 
 }  // namespace zv

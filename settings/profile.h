@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "settings/ini_file.h"
+
 namespace zv {
 
 inline constexpr int kProfileLoad = 1;
@@ -18,6 +20,9 @@ inline constexpr int kProfileSave = 0;
 void SerialProfileInt(int load, const char* section, const char* key,
                       int& value, int def, int minimum, int maximum,
                       bool unused);
+
+// The whole settings file, read once (for callers that look up many keys).
+IniFile ReadSettingsFile();
 
 // A string value of the settings file, trimmed; nothing when absent.
 std::optional<std::string> ProfileString(const char* section,

@@ -18,6 +18,10 @@ inline constexpr int kMaxComNumber = 256;
 // device give nothing, whatever the settings say.
 std::optional<std::string> PortDevice(int com);
 
+// PortDevice for every COM number at once, reading the settings file once:
+// element n is the device of COM n (element 0, COM 0, is always empty).
+std::vector<std::optional<std::string>> AllPortDevices();
+
 // The platform's own name for COM `com`, without looking at the settings.
 std::optional<std::string> DefaultPortDevice(int com);
 

@@ -83,6 +83,18 @@ TEST_F(PortMapTest, KeysOfOtherSectionsDoNotMap) {
   EXPECT_EQ(PortDevice(4), "/dev/ttyS3");
 }
 
+TEST_F(PortMapTest, AllPortDevicesAgreesWithEachLookup) {
+  WriteSettings("[Ports]\nCOM0=/dev/null\nCOM5=/dev/pts/9\nCOM150=/dev/x\n");
+  const auto devices = AllPortDevices();
+  ASSERT_EQ(devices.size(), static_cast<std::size_t>(kMaxComNumber) + 1);
+  EXPECT_EQ(devices[0], std::nullopt);
+  for (int com = 1; com <= kMaxComNumber; ++com) {
+    EXPECT_EQ(devices[com], PortDevice(com)) << com;
+  }
+  EXPECT_EQ(devices[5], "/dev/pts/9");
+  EXPECT_EQ(devices[150], "/dev/x");
+}
+
 TEST_F(PortMapTest, PresentPortsListsOnlyDevicesThatExist) {
   const auto present = home_.root() / "adapter";
   testkit::WriteFileText(present, "");
