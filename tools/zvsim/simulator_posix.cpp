@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/inotify.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -25,14 +26,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// How often the device looks for a reader opening or closing it: Linux
-// reports a pseudo-terminal's master as hung up while no slave is open, but
-// does not wake a poll when one opens.
-constexpr milliseconds kPresenceCheck{20};
 // The reader raises DTR and pauses 100 ms before its first read.
 constexpr milliseconds kAnswerDelay{200};
-// The longest a sending pass sleeps, so that a reader closing the device
-// is noticed at once.
+// The longest a sending pass sleeps.
 constexpr milliseconds kLongestPause{20};
 
 int signalPipe[2] = {-1, -1};
@@ -88,8 +84,7 @@ speed_t CodeOf(unsigned baud) {
 }
 
 // The pseudo-terminal that plays the device. It keeps no slave descriptor
-// of its own, so "hung up" on the master means that no reader has the
-// device open.
+// of its own: every open of the slave is a reader.
 class PseudoDevice {
  public:
   ~PseudoDevice() {
@@ -115,11 +110,6 @@ class PseudoDevice {
 
   const std::string& Path() const { return path_; }
   int Master() const { return master_; }
-
-  bool ReaderPresent() const {
-    pollfd fd{master_, 0, 0};
-    return poll(&fd, 1, 0) >= 0 && (fd.revents & POLLHUP) == 0;
-  }
 
   // The reader's line speed: on Linux the master reads the slave's settings.
   unsigned ReaderBaud() const {
@@ -184,33 +174,81 @@ class DeviceLink {
   std::filesystem::path target_;
 };
 
+// Follows the readers that open and close the device through the file
+// system's notifications, which queue every open and close, so a reader
+// that closes the device and a next one that opens it at once are both
+// seen.
+class ReaderWatch {
+ public:
+  ~ReaderWatch() {
+    if (fd_ >= 0) close(fd_);
+  }
+
+  bool Open(const std::string& device, std::string& error) {
+    fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd_ < 0 || inotify_add_watch(fd_, device.c_str(), IN_OPEN | IN_CLOSE) < 0) {
+      error = SystemError("watching " + device);
+      return false;
+    }
+    return true;
+  }
+
+  int Fd() const { return fd_; }
+
+  // Takes in the queued notifications.
+  void Update() {
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+      const ssize_t length = read(fd_, buffer, sizeof buffer);
+      if (length <= 0) return;
+      for (ssize_t at = 0; at < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        if (event->mask & IN_OPEN) ++openers_;
+        if ((event->mask & IN_CLOSE) && openers_ > 0 && --openers_ == 0) left_ = true;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+  }
+
+  bool Present() const { return openers_ > 0; }
+  // Whether the device was left without a reader since Mark().
+  bool Left() const { return left_; }
+  void Mark() { left_ = false; }
+
+ private:
+  int fd_ = -1;
+  int openers_ = 0;
+  bool left_ = false;
+};
+
 enum class Outcome { Done, ReaderGone, Signalled };
 
 bool Signalled(const pollfd& fd) { return (fd.revents & POLLIN) != 0; }
 
-// Sleeps up to `pause`, waking early for a signal.
-bool PauseUnlessSignalled(milliseconds pause) {
-  pollfd fd{signalPipe[0], POLLIN, 0};
-  return poll(&fd, 1, static_cast<int>(pause.count())) > 0 && Signalled(fd);
-}
-
-// Waits until a reader has the device open (`present`) or has closed it.
-Outcome WaitForPresence(const PseudoDevice& device, bool present) {
-  while (device.ReaderPresent() != present) {
-    if (PauseUnlessSignalled(kPresenceCheck)) return Outcome::Signalled;
+// Waits until `done()`, a signal or `timeout` (negative: none), whichever
+// comes first; the watch is brought up to date on every wake-up.
+template <typename Done>
+Outcome WaitFor(ReaderWatch& watch, Done done, milliseconds timeout) {
+  const auto end = Clock::now() + timeout;
+  for (;;) {
+    watch.Update();
+    if (done()) return Outcome::Done;
+    int wait = -1;
+    if (timeout.count() >= 0) {
+      const auto left = std::chrono::ceil<milliseconds>(end - Clock::now());
+      if (left.count() <= 0) return Outcome::Done;
+      wait = static_cast<int>(left.count());
+    }
+    pollfd fds[2] = {{signalPipe[0], POLLIN, 0}, {watch.Fd(), POLLIN, 0}};
+    if (poll(fds, 2, wait) > 0 && Signalled(fds[0])) return Outcome::Signalled;
   }
-  return Outcome::Done;
 }
 
 // Waits `pause` while the reader stays.
-Outcome Answer(const PseudoDevice& device, milliseconds pause) {
-  const auto end = Clock::now() + pause;
-  while (Clock::now() < end) {
-    const auto left = std::chrono::ceil<milliseconds>(end - Clock::now());
-    if (PauseUnlessSignalled(std::min(left, kPresenceCheck))) return Outcome::Signalled;
-    if (!device.ReaderPresent()) return Outcome::ReaderGone;
-  }
-  return Outcome::Done;
+Outcome Answer(ReaderWatch& watch, milliseconds pause) {
+  const Outcome outcome = WaitFor(watch, [&watch] { return watch.Left(); }, pause);
+  if (outcome == Outcome::Done && watch.Left()) return Outcome::ReaderGone;
+  return outcome;
 }
 
 struct Sending {
@@ -220,7 +258,8 @@ struct Sending {
 
 // Writes each byte when the line would have delivered it, `speed` times
 // faster than real time.
-Sending Send(PseudoDevice& device, const std::vector<Arrival>& arrivals, double speed) {
+Sending Send(PseudoDevice& device, ReaderWatch& watch, const std::vector<Arrival>& arrivals,
+             double speed) {
   std::vector<std::uint8_t> bytes;
   bytes.reserve(arrivals.size());
   for (const Arrival& arrival : arrivals) bytes.push_back(arrival.byte);
@@ -242,18 +281,20 @@ Sending Send(PseudoDevice& device, const std::vector<Arrival>& arrivals, double 
       pause = std::clamp(std::chrono::ceil<milliseconds>(std::chrono::duration<double>(wait)),
                          milliseconds{1}, kLongestPause);
     }
-    pollfd fds[2] = {{signalPipe[0], POLLIN, 0},
+    pollfd fds[3] = {{signalPipe[0], POLLIN, 0},
+                     {watch.Fd(), POLLIN, 0},
                      {device.Master(), static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0}};
-    if (written < bytes.size() && poll(fds, 2, static_cast<int>(pause.count())) > 0) {
+    if (written < bytes.size() && poll(fds, 3, static_cast<int>(pause.count())) > 0) {
       if (Signalled(fds[0])) {
         sending.outcome = Outcome::Signalled;
         break;
       }
-      if (fds[1].revents & POLLIN) device.Drain();
-      if (fds[1].revents & (POLLHUP | POLLERR)) {
-        sending.outcome = Outcome::ReaderGone;
-        break;
-      }
+      if (fds[2].revents & POLLIN) device.Drain();
+    }
+    watch.Update();
+    if (watch.Left()) {
+      sending.outcome = Outcome::ReaderGone;
+      break;
     }
   }
   sending.sent.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(written));
@@ -267,9 +308,10 @@ void WriteDump(const std::string& path, const std::vector<std::uint8_t>& sent) {
 }
 
 // One reader from opening the device to closing it.
-Outcome Serve(PseudoDevice& device, const SimOptions& options,
+Outcome Serve(PseudoDevice& device, ReaderWatch& watch, const SimOptions& options,
               const std::vector<std::uint8_t>& stream) {
-  Outcome outcome = Answer(device, kAnswerDelay);
+  watch.Mark();
+  Outcome outcome = Answer(watch, kAnswerDelay);
   if (outcome != Outcome::Done) return outcome;
   const unsigned lineBaud = options.Baud();
   const unsigned readerBaud = device.ReaderBaud();
@@ -277,11 +319,12 @@ Outcome Serve(PseudoDevice& device, const SimOptions& options,
     Log("the reader listens at " + std::to_string(readerBaud) + " baud, the device sends at " +
         std::to_string(lineBaud) + ": the bytes arrive garbled");
   }
-  const Sending sending = Send(device, TransmitOverLine(stream, lineBaud, readerBaud), options.speed);
+  const Sending sending =
+      Send(device, watch, TransmitOverLine(stream, lineBaud, readerBaud), options.speed);
   WriteDump(options.dump, sending.sent);
   Log("sent " + std::to_string(sending.sent.size()) + " bytes");
   if (sending.outcome != Outcome::Done) return sending.outcome;
-  return WaitForPresence(device, false);
+  return WaitFor(watch, [&watch] { return watch.Left(); }, milliseconds(-1));
 }
 
 }  // namespace
@@ -289,8 +332,10 @@ Outcome Serve(PseudoDevice& device, const SimOptions& options,
 int RunSimulator(const SimOptions& options, const std::vector<std::uint8_t>& stream) {
   std::string error;
   PseudoDevice device;
+  ReaderWatch watch;
   DeviceLink link;
   if (!InstallSignalHandlers(error) || !device.Open(options.Baud(), error) ||
+      !watch.Open(device.Path(), error) ||
       (!options.link.empty() && !link.Make(options.link, device.Path(), error))) {
     Log(error);
     return 1;
@@ -300,12 +345,18 @@ int RunSimulator(const SimOptions& options, const std::vector<std::uint8_t>& str
       std::to_string(stream.size()) + " bytes at " + std::to_string(options.Baud()) +
       " baud, waiting for a reader on " + (options.link.empty() ? device.Path() : options.link));
   for (;;) {
-    if (WaitForPresence(device, true) == Outcome::Signalled) break;
+    if (WaitFor(watch, [&watch] { return watch.Present(); }, milliseconds(-1)) ==
+        Outcome::Signalled) {
+      break;
+    }
     Log("a reader opened the device");
-    const Outcome outcome = Serve(device, options, stream);
+    const Outcome outcome = Serve(device, watch, options, stream);
     if (outcome == Outcome::Signalled) break;
     if (outcome == Outcome::ReaderGone) Log("the reader closed the device early");
-    device.Reset(options.Baud());
+    // Fresh settings for the next reader, unless one has opened already and
+    // set its own.
+    watch.Update();
+    if (!watch.Present()) device.Reset(options.Baud());
     if (options.once) break;
     Log("waiting for the next reader");
   }
