@@ -220,7 +220,9 @@ int CRS232::Read(DWORD max, BYTE* buffer, DWORD* count) {
   // Silence never ends before the time-out, even where the device or its
   // driver answers at once (a hang-up, an unplugged adapter).
   if (got.failed || got.count == 0) {
-    std::this_thread::sleep_until(start + SilenceWait(plan));
+    // A single sleep may end a little early (Windows timers), so check.
+    const auto end = start + SilenceWait(plan);
+    while (std::chrono::steady_clock::now() < end) std::this_thread::sleep_until(end);
   }
   if (count) *count = got.count;
   return got.count > 0 ? 1 : 0;
