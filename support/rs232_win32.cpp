@@ -97,7 +97,16 @@ NativePortPtr OpenNativePort(const std::string& device, DWORD baud,
                              const PortTimeouts& timeouts, PortError& error) {
   HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                               nullptr, OPEN_EXISTING, 0, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Fail(error, GetLastError());
+  if (handle == INVALID_HANDLE_VALUE) {
+    const ::DWORD systemError = GetLastError();
+    // A folder refuses access too, but no other program holds it.
+    const ::DWORD attributes = GetFileAttributesA(device.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return Fail(error, systemError, PortErrorKind::NotSerial);
+    }
+    return Fail(error, systemError);
+  }
   NativePortPtr port(new NativePort{handle});
   if (GetFileType(handle) != FILE_TYPE_CHAR) {
     error.kind = PortErrorKind::NotSerial;
