@@ -84,7 +84,8 @@ class TemporaryFile {
 
   std::error_code Write(std::span<const std::uint8_t> bytes) {
     errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+    if (!bytes.empty() &&
+        std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
       return StdioError();
     errno = 0;
     if (std::fflush(file_) != 0) return StdioError();
