@@ -342,14 +342,15 @@ struct TableLabels {
   std::string_view fvc, fev1, ratio, pef;
 };
 
-constexpr TableLabels kLabelsA{"Parameter  ", " Best  ", " Pred  ", " %Pred ",
+constexpr TableLabels kLabelsA{"Parameter  ", "   Best ", "   Pred ", "  %Pred ",
                                "FVC    [L] ", "FEV1   [L] ", "FEV1/FVC[%]",
                                "PEF  [L/s] "};
-constexpr TableLabels kLabelsB{"Parametr   ", " Wynik ", "Należna", " % nal.",
+constexpr TableLabels kLabelsB{"Parametr   ", "  Wynik ", " Należna", "  % nal.",
                                "FVC    [l] ", "FEV1   [l] ", "FEV1/FVC[%]",
                                "PEF  [l/s] "};
 
 void PrintTable(Printer& out, const Measurement& m, const TableLabels& labels) {
+  // Eight characters, as the column heads.
   const auto cell = [](std::string text) { return " " + Padded(std::move(text), 6) + " "; };
   const auto row = [&](std::string_view label, int measured, int predicted, int decimals) {
     const std::array<std::string, 4> cells{
