@@ -2,6 +2,9 @@
 
 namespace zv {
 
-std::string PortListEntry(int com) { return "COM " + std::to_string(com); }
+// The device is always \\.\COMn there: the number says it all.
+std::string PortListEntry(int com, const std::optional<std::string>&) {
+  return "COM " + std::to_string(com);
+}
 
 }  // namespace zv

@@ -16,7 +16,5 @@ class CReaderApp : public QApplication {
   int InitInstance();
 
  private:
-  void LoadQtTranslations();
-
   QTranslator qtTranslator_;
 };

@@ -1,5 +1,6 @@
 #include "ui/reader_dlg.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFileDialog>
@@ -7,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QShowEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <array>
@@ -113,7 +115,10 @@ void CReaderDlg::FillLists() {
   baud->setCurrentIndex(0);
 
   QComboBox* port = List(IDC_PORT);
-  for (int com = 1; com <= kMaxComNumber; ++com) port->addItem(FromUtf8(PortListEntry(com)));
+  const std::vector<std::optional<std::string>> devices = AllPortDevices();
+  for (int com = 1; com <= kMaxComNumber; ++com) {
+    port->addItem(FromUtf8(PortListEntry(com, devices.at(static_cast<std::size_t>(com)))));
+  }
   if (control_.portIndex < 0 || control_.portIndex >= kMaxComNumber) control_.portIndex = 0;
   port->setCurrentIndex(control_.portIndex);
 
@@ -145,6 +150,13 @@ void CReaderDlg::ShowSettingsPanel() {
   const int decoration = window.height() - height();
   setFixedSize(width(), newBottom - window.top() - decoration);
   update();
+}
+
+// The window's borders are known once it is shown; the panel's edge is
+// measured on the outer rectangle, so it is placed again then.
+void CReaderDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) ShowSettingsPanel();
 }
 
 void CReaderDlg::OnStartStop() {
@@ -179,9 +191,10 @@ void CReaderDlg::OnAbout() {
 }
 
 bool CReaderDlg::eventFilter(QObject* watched, QEvent* event) {
-  // A list dropping down takes no focus from the dialog's point of view.
+  // A list dropping down keeps the focus from the dialog's point of view.
   if (watched == List(IDC_PORT) && event->type() == QEvent::FocusOut &&
-      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
+      !QApplication::activePopupWidget()) {
     OnKillFocusPort();
   }
   return QDialog::eventFilter(watched, event);

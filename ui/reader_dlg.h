@@ -71,6 +71,7 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void OnInitDialog();

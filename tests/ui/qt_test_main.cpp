@@ -1,0 +1,11 @@
+#include <QApplication>
+
+#include <gmock/gmock.h>
+
+// The dialog tests run on Qt's offscreen platform: no display needed.
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleMock(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,296 @@
+// The main dialog without a transfer: its look in both languages, the
+// model rule, the settings panel, the port index and the stored settings.
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "harness.h"
+#include "res/resource.h"
+#include "ui/dialog_builder.h"
+
+namespace zv::uitest {
+namespace {
+
+QStringList Texts(const std::vector<const char*>& texts) {
+  QStringList list;
+  for (const char* text : texts) list << QString::fromUtf8(text);
+  return list;
+}
+
+QStringList Entries(const QComboBox& list) {
+  QStringList entries;
+  for (int i = 0; i < list.count(); ++i) entries << list.itemText(i);
+  return entries;
+}
+
+template <typename Widget>
+QStringList ChildTexts(const QWidget& parent, QString (Widget::*text)() const) {
+  QStringList texts;
+  for (const Widget* child : parent.findChildren<Widget*>(Qt::FindDirectChildrenOnly)) {
+    texts << (child->*text)();
+  }
+  return texts;
+}
+
+// The controls the Tab key visits, in order, from Start on.
+std::vector<int> TabOrder(const CReaderDlg& dialog) {
+  std::vector<int> order;
+  const QWidget* start = dialog.Control(IDC_START);
+  const QWidget* widget = start;
+  do {
+    bool ok = false;
+    const int id = widget->objectName().toInt(&ok);
+    if (ok && (widget->focusPolicy() & Qt::TabFocus) && !widget->isHidden()) order.push_back(id);
+    widget = widget->nextInFocusChain();
+  } while (widget != start);
+  return order;
+}
+
+struct Variant {
+  Language language;
+  int heightUnits;
+  std::vector<std::pair<int, const char*>> buttons;
+  std::vector<const char*> labels;  // template order, the status line included
+  std::vector<const char*> groups;
+  bool encodingListsShown;
+  std::vector<int> tabOrder;
+  DialogRect baudRect;
+};
+
+const Variant kEnglish{
+    Language::English,
+    196,
+    {{IDC_START, "START !"}, {IDC_SETTINGS, "&Settings"}, {IDC_SAVE, "&Save"}, {IDOK, "&Done"}},
+    {"Transmited test: 0/0", "Baud Rate:", "Port:"},
+    {"Test Transmission to PC", "&Communication settings"},
+    false,
+    {IDC_START, IDC_SETTINGS, IDC_SAVE, IDOK, IDC_BAUD, IDC_PORT},
+    {165, 167, 51, 34},
+};
+
+const Variant kPolish{
+    Language::Polish,
+    225,
+    {{IDC_START, "Transmituj !"}, {IDC_SETTINGS, "Ustawienia"}, {IDC_SAVE, "Zapisz"}, {IDOK, "Koniec"}},
+    {"Przetransmitowano badań: 0/0", "Prędkość:", "do pliku", "ZVB", "Port:"},
+    {"Transmisja badań ze spirometru do komputera", "Ustawienia transmisji",
+     "Kodowanie polskich znaków"},
+    true,
+    {IDC_START, IDC_SETTINGS, IDC_SAVE, IDOK, IDC_BAUD, IDC_CODE_DEST, IDC_CODE_SOURCE, IDC_PORT},
+    {53, 197, 51, 34},
+};
+
+class DialogLook : public DialogTest, public ::testing::WithParamInterface<Variant> {};
+
+TEST_P(DialogLook, StartsAsTheTemplateAndTheStoredSettingsSay) {
+  const Variant& variant = GetParam();
+  CReaderDlg& dialog = Open(variant.language);
+
+  EXPECT_EQ(dialog.windowTitle(), "ZORVEL Reader");
+  for (const auto& [id, text] : variant.buttons) EXPECT_EQ(ButtonText(id), QString::fromUtf8(text));
+  EXPECT_EQ(ChildTexts<QLabel>(dialog, &QLabel::text), Texts(variant.labels));
+  EXPECT_EQ(ChildTexts<QGroupBox>(dialog, &QGroupBox::title), Texts(variant.groups));
+
+  EXPECT_EQ(Entries(*List(IDC_BAUD)), QStringList({"4800 b/s", "9600 b/s", "19200 b/s"}));
+  EXPECT_EQ(List(IDC_BAUD)->currentIndex(), 0);
+  const QStringList ports = Entries(*List(IDC_PORT));
+  ASSERT_EQ(ports.size(), 256);
+  EXPECT_EQ(ports[0], QString::fromStdString("COM 1 (" + pty_.SlavePath() + ")"));
+  EXPECT_EQ(ports[1], "COM 2 (/dev/ttyS1)");
+  EXPECT_EQ(ports[32], "COM 33 (/dev/ttyUSB0)");
+  EXPECT_EQ(ports[96], "COM 97");
+  EXPECT_EQ(ports[255], "COM 256");
+  EXPECT_EQ(List(IDC_PORT)->currentIndex(), 0);
+  EXPECT_EQ(Entries(*List(IDC_CODE_DEST)),
+            QStringList({"Bez polskich znaków", "Mazovia", "Latin 2 (MS-DOS)", "MS Windows"}));
+  EXPECT_EQ(List(IDC_CODE_DEST)->currentIndex(), 2);
+  EXPECT_EQ(Entries(*List(IDC_CODE_SOURCE)), QStringList({"Canon / USB", "RS 232"}));
+  EXPECT_EQ(List(IDC_CODE_SOURCE)->currentIndex(), 0);
+  EXPECT_EQ(List(IDC_CODE_DEST)->isHidden(), !variant.encodingListsShown);
+  EXPECT_EQ(List(IDC_CODE_SOURCE)->isHidden(), !variant.encodingListsShown);
+  EXPECT_FALSE(List(IDC_CODE_DEST)->isEnabled());  // ZORVEL A
+  for (const int id : {IDC_BAUD, IDC_PORT, IDC_CODE_DEST, IDC_CODE_SOURCE}) {
+    EXPECT_TRUE(List(id)->isEditable()) << id;
+    EXPECT_EQ(List(id)->insertPolicy(), QComboBox::NoInsert) << id;
+  }
+
+  EXPECT_TRUE(qobject_cast<QRadioButton*>(dialog.Control(IDC_MODEL_A))->isChecked());
+  EXPECT_FALSE(Button(IDC_SAVE)->isEnabled());
+  EXPECT_TRUE(Button(IDOK)->isEnabled());
+  EXPECT_TRUE(Button(IDC_START)->isDefault());
+  EXPECT_TRUE(Button(IDC_START)->hasFocus());
+  EXPECT_EQ(TabOrder(dialog), variant.tabOrder);
+
+  const DialogUnits units(dialog.font());
+  EXPECT_EQ(dialog.width(), units.X(251));
+  EXPECT_EQ(List(IDC_BAUD)->pos(), units.ToPixels(variant.baudRect).topLeft());
+  EXPECT_EQ(dialog.Control(IDC_START)->geometry(), units.ToPixels({148, 39, 65, 20}));
+  EXPECT_EQ(WindowBottom(), FrameTop()) << "the settings panel starts hidden";
+  EXPECT_LT(dialog.height(), units.Y(variant.heightUnits));
+}
+
+TEST_P(DialogLook, SettingsShowsThePanelTo15PixelsBelowItsFrameAndHidesItAgain) {
+  CReaderDlg& dialog = Open(GetParam().language);
+  const int top = dialog.frameGeometry().top();
+  ASSERT_EQ(WindowBottom(), FrameTop());
+
+  Click(IDC_SETTINGS);
+  EXPECT_TRUE(dialog.settingsShown());
+  EXPECT_EQ(WindowBottom(), FrameBottom() + 15);
+  EXPECT_TRUE(dialog.rect().contains(dialog.Control(IDC_PORT)->geometry()));
+
+  Click(IDC_SETTINGS);
+  EXPECT_FALSE(dialog.settingsShown());
+  EXPECT_EQ(WindowBottom(), FrameTop());
+  EXPECT_EQ(dialog.frameGeometry().top(), top);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, DialogLook, ::testing::Values(kEnglish, kPolish),
+                         [](const auto& info) {
+                           return info.param.language == Language::Polish ? "Polish" : "English";
+                         });
+
+class DialogBehaviour : public DialogTest {};
+
+TEST_F(DialogBehaviour, TheModelChoosesTheBaudRateAndTheEncodingLists) {
+  CReaderDlg& dialog = Open(Language::Polish);
+  Click(IDC_SETTINGS);
+
+  Click(IDC_MODEL_B);
+  EXPECT_EQ(dialog.transferControl().modelIndex(), 1);
+  EXPECT_EQ(List(IDC_BAUD)->currentIndex(), 1);
+  EXPECT_TRUE(List(IDC_CODE_DEST)->isEnabled());
+  EXPECT_TRUE(List(IDC_CODE_SOURCE)->isEnabled());
+
+  List(IDC_BAUD)->setCurrentIndex(2);  // chosen by hand, replaced by the rule
+  Click(IDC_MODEL_A);
+  EXPECT_EQ(dialog.transferControl().modelIndex(), 0);
+  EXPECT_EQ(List(IDC_BAUD)->currentIndex(), 0);
+  EXPECT_FALSE(List(IDC_CODE_DEST)->isEnabled());
+  EXPECT_FALSE(List(IDC_CODE_SOURCE)->isEnabled());
+
+  List(IDC_BAUD)->setCurrentIndex(2);
+  Click(IDC_MODEL_A);  // a click on the checked button applies the rule too
+  EXPECT_EQ(List(IDC_BAUD)->currentIndex(), 0);
+}
+
+TEST_F(DialogBehaviour, ThePortIndexFollowsTheListOnlyWhenTheListLosesTheFocus) {
+  CReaderDlg& dialog = Open(Language::English);
+  Click(IDC_SETTINGS);
+  QComboBox* port = List(IDC_PORT);
+  port->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(WaitUntil([&] { return port->hasFocus(); }));
+
+  QTest::keyClick(port, Qt::Key_Down);
+  QTest::keyClick(port, Qt::Key_Down);
+  ASSERT_EQ(port->currentIndex(), 2);
+  EXPECT_EQ(dialog.transferControl().portIndex, 0);
+
+  port->showPopup();  // dropping the list down is no loss of focus
+  port->hidePopup();
+  EXPECT_EQ(dialog.transferControl().portIndex, 0);
+
+  Button(IDC_SETTINGS)->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(WaitUntil([&] { return !port->hasFocus(); }));
+  EXPECT_EQ(dialog.transferControl().portIndex, 2);
+
+  port->setFocus(Qt::TabFocusReason);
+  port->setCurrentIndex(-1);
+  Button(IDC_SETTINGS)->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(dialog.transferControl().portIndex, -1);
+}
+
+TEST_F(DialogBehaviour, EnterInsideThePortListStartsWithThePortStoredBefore) {
+  WriteSettings("[Settings]\nCom=4\n", 5);
+  script_ = [](testkit::ScriptedPort& port) { port.Hold(); };
+  CReaderDlg& dialog = Open(Language::English);
+  Click(IDC_SETTINGS);
+  QComboBox* port = List(IDC_PORT);
+  ASSERT_EQ(port->currentIndex(), 4);
+  port->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(port, Qt::Key_Down);
+  ASSERT_EQ(port->currentIndex(), 5);
+
+  QTest::keyClick(port, Qt::Key_Return);  // the default button: Start
+  EXPECT_EQ(ButtonText(IDC_START), "STOP");
+  EXPECT_TRUE(port->hasFocus());
+  EXPECT_EQ(dialog.transferControl().portIndex, 4);
+  ASSERT_NE(port_, nullptr);
+  EXPECT_EQ(port_->Device(), pty_.SlavePath()) << "COM 5 was opened";
+
+  Click(IDC_START);  // Stop; the focus leaves the list now
+  EXPECT_EQ(dialog.transferControl().portIndex, 5);
+  port_->Release();
+  EXPECT_TRUE(WaitForTransferEnd());
+}
+
+TEST_F(DialogBehaviour, StartWithNoPortSelectedShowsTheLibrarysErrorAndStaysIdle) {
+  CReaderDlg& dialog = Open(Language::English);
+  Click(IDC_SETTINGS);
+  List(IDC_PORT)->setFocus(Qt::TabFocusReason);
+  List(IDC_PORT)->setCurrentIndex(-1);
+
+  Click(IDC_START);
+  EXPECT_EQ(dialog.transferControl().portIndex, -1);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_FALSE(messages_[0].isEmpty());
+  EXPECT_EQ(ButtonText(IDC_START), "START !");
+  EXPECT_TRUE(Button(IDOK)->isEnabled());
+  EXPECT_EQ(dialog.transferControl().State(), TransferState::Idle);
+}
+
+TEST_F(DialogBehaviour, SettingsSurviveARestart) {
+  Open(Language::Polish);
+  Click(IDC_SETTINGS);
+  Click(IDC_MODEL_B);
+  List(IDC_CODE_DEST)->setCurrentIndex(0);
+  List(IDC_CODE_SOURCE)->setCurrentIndex(1);
+  List(IDC_PORT)->setFocus(Qt::TabFocusReason);
+  List(IDC_PORT)->setCurrentIndex(7);
+  Click(IDOK);
+  EXPECT_FALSE(dialog_->isVisible());
+  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  Close();
+
+  const std::string stored = SettingsText();
+  for (const char* line : {"Device=1", "Com=7", "CodeDest=0", "CodeSource=1"}) {
+    EXPECT_NE(stored.find(line), std::string::npos) << line << " in\n" << stored;
+  }
+
+  CReaderDlg& again = Open(Language::Polish);
+  EXPECT_TRUE(qobject_cast<QRadioButton*>(again.Control(IDC_MODEL_B))->isChecked());
+  EXPECT_EQ(List(IDC_BAUD)->currentIndex(), 1);
+  EXPECT_EQ(List(IDC_PORT)->currentIndex(), 7);
+  EXPECT_EQ(List(IDC_CODE_DEST)->currentIndex(), 0);
+  EXPECT_EQ(List(IDC_CODE_SOURCE)->currentIndex(), 1);
+  EXPECT_TRUE(List(IDC_CODE_DEST)->isEnabled());
+}
+
+TEST_F(DialogBehaviour, TheWindowsCloseButtonSavesTheSettingsOnceAndOnlyOnce) {
+  Open(Language::English);
+  Click(IDC_MODEL_B);
+  dialog_->close();
+  EXPECT_FALSE(dialog_->isVisible());
+  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  EXPECT_NE(SettingsText().find("Device=1"), std::string::npos);
+
+  WriteSettings("[Settings]\nDevice=0\n");  // changed behind the closed dialog's back
+  Close();
+  EXPECT_NE(SettingsText().find("Device=0"), std::string::npos) << "saved again on destruction";
+}
+
+TEST_F(DialogBehaviour, AStoredPortOutOfRangeShowsCom1) {
+  WriteSettings("[Settings]\nCom=300\nCodeDest=9\n");
+  CReaderDlg& dialog = Open(Language::Polish);
+  EXPECT_EQ(List(IDC_PORT)->currentIndex(), 0);
+  EXPECT_EQ(dialog.transferControl().portIndex, 0);
+  EXPECT_EQ(List(IDC_CODE_DEST)->currentIndex(), 2);
+}
+
+}  // namespace
+}  // namespace zv::uitest
