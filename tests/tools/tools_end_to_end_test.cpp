@@ -5,6 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -288,6 +291,26 @@ TEST_F(ToolsEndToEnd, UsageErrorsVersionAndHelp) {
   auto simulatorUsage = std::make_unique<ChildProcess>(std::vector<std::string>{ZVSIM_PATH, "--tests", "3"});
   EXPECT_EQ(Finish(*simulatorUsage), 2);
   EXPECT_THAT(simulatorUsage->Error(), HasSubstr("--model"));
+}
+
+TEST_F(ToolsEndToEnd, APlayedFileArrivesUnchangedAfterAProbeOfTheDevice) {
+  std::string played = "\x1B@ZV-A 01\r\nTest Number: 001 ....................\r\n";
+  played += std::string("\x00\xB3\xFF\x19", 4);
+  testkit::WriteFileText(Temp("played.bin"), played);
+  auto simulator = StartSimulator({"--model", "A", "--play", Temp("played.bin").string(),
+                                   "--once", "--speed", "10"});
+  // Something that only opens and closes the device is not the reader
+  // --once waits for.
+  const int probe = open(device_.c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(probe, 0);
+  ASSERT_TRUE(simulator->WaitForError("a reader opened the device", kStartUp));
+  close(probe);
+  ASSERT_TRUE(simulator->WaitForError("left before the device answered", kStartUp));
+  auto reader = StartReader({"fetch", "--port", device_, "--json", "-o", Temp("t.txt").string()});
+  EXPECT_EQ(Finish(*reader), 0) << reader->Error();
+  EXPECT_EQ(testkit::ReadFileText(RawDumpPath(kModelA)), played);
+  EXPECT_THAT(reader->Output(), HasSubstr("\"expected_tests\":1,\"counted_tests\":1,"));
+  EXPECT_EQ(Finish(*simulator), 0);
 }
 
 TEST_F(ToolsEndToEnd, TheSimulatorsLinkLastsWhileItRuns) {

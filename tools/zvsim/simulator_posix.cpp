@@ -221,7 +221,12 @@ class ReaderWatch {
   bool left_ = false;
 };
 
-enum class Outcome { Done, ReaderGone, Signalled };
+enum class Outcome {
+  Done,
+  Unanswered,  // the reader left before anything was sent
+  ReaderGone,  // the reader left during the sending
+  Signalled,
+};
 
 bool Signalled(const pollfd& fd) { return (fd.revents & POLLIN) != 0; }
 
@@ -247,7 +252,7 @@ Outcome WaitFor(ReaderWatch& watch, Done done, milliseconds timeout) {
 // Waits `pause` while the reader stays.
 Outcome Answer(ReaderWatch& watch, milliseconds pause) {
   const Outcome outcome = WaitFor(watch, [&watch] { return watch.Left(); }, pause);
-  if (outcome == Outcome::Done && watch.Left()) return Outcome::ReaderGone;
+  if (outcome == Outcome::Done && watch.Left()) return Outcome::Unanswered;
   return outcome;
 }
 
@@ -353,11 +358,13 @@ int RunSimulator(const SimOptions& options, const std::vector<std::uint8_t>& str
     const Outcome outcome = Serve(device, watch, options, stream);
     if (outcome == Outcome::Signalled) break;
     if (outcome == Outcome::ReaderGone) Log("the reader closed the device early");
+    if (outcome == Outcome::Unanswered) Log("the reader left before the device answered");
     // Fresh settings for the next reader, unless one has opened already and
     // set its own.
     watch.Update();
     if (!watch.Present()) device.Reset(options.Baud());
-    if (options.once) break;
+    // A reader that only looked at the device does not count for --once.
+    if (options.once && outcome != Outcome::Unanswered) break;
     Log("waiting for the next reader");
   }
   return 0;
