@@ -1,6 +1,7 @@
 // Real write failures that only POSIX can stage inside a test: a file-size
 // limit (a full disk as far as the writer can tell), special files, links
-// and permissions.
+// and permissions. And the raw dump, whose folder follows $XDG_DATA_HOME
+// here, so a test can give it a private home.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -12,16 +13,24 @@
 #include <string>
 #include <vector>
 
+#include "kit/fake_file_writer.h"
 #include "kit/temp_env.h"
 #include "support/file_io.h"
+#include "support/paths.h"
+#include "transfer/result_files.h"
 
 namespace zv {
 namespace {
 
 namespace fs = std::filesystem;
+using testkit::ReadFileBytes;
 using testkit::ReadFileText;
 using testkit::TempDir;
 using testkit::WriteFileText;
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
 
 std::vector<fs::path> Entries(const fs::path& folder) {
   std::vector<fs::path> entries;
@@ -134,6 +143,49 @@ TEST(WriteAtomicPosix, AFolderWithoutWritePermissionFailsCleanly) {
             std::make_error_code(std::errc::permission_denied).message());
   EXPECT_EQ(ReadFileText(locked / "result.txt"), "old");
   EXPECT_EQ(Entries(locked), std::vector<fs::path>{"result.txt"});
+}
+
+TEST(RawDump, GoesToTheModelsFileInAFolderCreatedWhenMissing) {
+  const struct {
+    int model;
+    const char* file;
+  } cases[] = {{0, "~ZVA.tmp"}, {1, "~ZVB.tmp"}, {-1, "~ZVB.tmp"}, {7, "~ZVB.tmp"}};
+  for (const auto& c : cases) {
+    testkit::IsolatedHome home;
+    ASSERT_FALSE(fs::exists(RawDumpFolder()));
+    const std::vector<std::uint8_t> raw = {0x1B, 'N', 0x00, 0xFF, '\r', '\n'};
+
+    const FileResult result = WriteRawDump(c.model, raw, RealFileWriter());
+
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(Entries(RawDumpFolder()), std::vector<fs::path>{c.file})
+        << "model " << c.model;
+    EXPECT_EQ(ReadFileBytes(RawDumpFolder() / c.file),
+              std::vector<unsigned char>(raw.begin(), raw.end()));
+  }
+}
+
+TEST(RawDump, AFolderThatCannotBeMadeFailsWithoutWriting) {
+  testkit::IsolatedHome home;
+  WriteFileText(RawDumpFolder(), "a file where the folder belongs");
+  testkit::FakeFileWriter writer;
+
+  const FileResult result = WriteRawDump(0, Bytes("raw"), writer);
+
+  EXPECT_FALSE(result.ok);
+  EXPECT_TRUE(writer.Writes().empty());
+}
+
+TEST(RawDump, PassesTheWritersFailureOn) {
+  testkit::IsolatedHome home;
+  testkit::FakeFileWriter writer;
+  writer.Fail("No space left on device");
+
+  const FileResult result = WriteRawDump(1, Bytes("raw"), writer);
+
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, "No space left on device");
+  EXPECT_FALSE(fs::exists(RawDumpPath(1)));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Whole-file writes that replace a file only when complete, the folder
-// helper and the raw dump.
+// Whole-file writes that replace a file only when complete, and the folder
+// helper.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,11 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "kit/fake_file_writer.h"
 #include "kit/temp_env.h"
 #include "support/file_io.h"
-#include "support/paths.h"
-#include "transfer/result_files.h"
 
 namespace zv {
 namespace {
@@ -80,7 +78,8 @@ struct Failure {
   const char* name;
   // Prepares the folder and returns the target to write.
   fs::path (*prepare)(const fs::path& folder);
-  std::errc reason;
+  // What the system says; Windows reports a path through a file as missing.
+  std::vector<std::errc> reasons;
 };
 
 void PrintTo(const Failure& failure, std::ostream* out) { *out << failure.name; }
@@ -96,7 +95,10 @@ TEST_P(WriteAtomicFailure, ReportsTheReasonAndLeavesTheFolderAsItWas) {
       RealFileWriter().WriteAtomic(target, Bytes("new content"));
 
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.reason, std::make_error_code(GetParam().reason).message());
+  std::vector<std::string> expected;
+  for (std::errc reason : GetParam().reasons)
+    expected.push_back(std::make_error_code(reason).message());
+  EXPECT_THAT(result.reason, ::testing::AnyOfArray(expected));
   EXPECT_EQ(Entries(dir.path()), before);
 }
 
@@ -109,18 +111,19 @@ INSTANTIATE_TEST_SUITE_P(
                   WriteFileText(folder / "taken" / "inside", "keep");
                   return folder / "taken";
                 },
-                std::errc::is_a_directory},
+                {std::errc::is_a_directory}},
         Failure{"PathThroughARegularFile",
                 [](const fs::path& folder) {
                   WriteFileText(folder / "file", "plain");
                   return folder / "file" / "x.txt";
                 },
-                std::errc::not_a_directory},
+                {std::errc::not_a_directory,
+                 std::errc::no_such_file_or_directory}},
         Failure{"MissingFolder",
                 [](const fs::path& folder) {
                   return folder / "missing" / "x.txt";
                 },
-                std::errc::no_such_file_or_directory}),
+                {std::errc::no_such_file_or_directory}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WriteAtomic, AFolderTargetKeepsItsContents) {
@@ -150,49 +153,6 @@ TEST(EnsureFolder, FailsWhereAFileIsInTheWay) {
     EXPECT_FALSE(result.reason.empty());
   }
   EXPECT_EQ(ReadFileText(dir.path() / "file"), "plain");
-}
-
-TEST(RawDump, GoesToTheModelsFileInAFolderCreatedWhenMissing) {
-  const struct {
-    int model;
-    const char* file;
-  } cases[] = {{0, "~ZVA.tmp"}, {1, "~ZVB.tmp"}, {-1, "~ZVB.tmp"}, {7, "~ZVB.tmp"}};
-  for (const auto& c : cases) {
-    testkit::IsolatedHome home;
-    ASSERT_FALSE(fs::exists(RawDumpFolder()));
-    const std::vector<std::uint8_t> raw = {0x1B, 'N', 0x00, 0xFF, '\r', '\n'};
-
-    const FileResult result = WriteRawDump(c.model, raw, RealFileWriter());
-
-    ASSERT_TRUE(result.ok) << result.reason;
-    EXPECT_EQ(Entries(RawDumpFolder()), std::vector<fs::path>{c.file})
-        << "model " << c.model;
-    EXPECT_EQ(ReadFileBytes(RawDumpFolder() / c.file),
-              std::vector<unsigned char>(raw.begin(), raw.end()));
-  }
-}
-
-TEST(RawDump, AFolderThatCannotBeMadeFailsWithoutWriting) {
-  testkit::IsolatedHome home;
-  WriteFileText(RawDumpFolder(), "a file where the folder belongs");
-  testkit::FakeFileWriter writer;
-
-  const FileResult result = WriteRawDump(0, Bytes("raw"), writer);
-
-  EXPECT_FALSE(result.ok);
-  EXPECT_TRUE(writer.Writes().empty());
-}
-
-TEST(RawDump, PassesTheWritersFailureOn) {
-  testkit::IsolatedHome home;
-  testkit::FakeFileWriter writer;
-  writer.Fail("No space left on device");
-
-  const FileResult result = WriteRawDump(1, Bytes("raw"), writer);
-
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.reason, "No space left on device");
-  EXPECT_FALSE(fs::exists(RawDumpPath(1)));
 }
 
 }  // namespace
