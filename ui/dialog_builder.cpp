@@ -6,7 +6,10 @@
 #include <QDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QAbstractItemView>
 #include <QGroupBox>
+#include <QLineEdit>
+#include <QStyle>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -53,14 +56,28 @@ QWidget* MakeIcon(QDialog& dialog, const QIcon& appIcon) {
   return label;
 }
 
-// An editable drop-down list whose typed text never becomes an entry.
-QComboBox* MakeCombo(QDialog& dialog) {
-  auto* combo = new QComboBox(&dialog);
-  combo->setEditable(true);
-  combo->setInsertPolicy(QComboBox::NoInsert);
-  combo->setFocusPolicy(Qt::StrongFocus);
-  return combo;
-}
+// An editable drop-down list whose typed text never becomes an entry. An
+// entry wider than the box shows its beginning, and the open list is as
+// wide as its entries.
+class DropDownList : public QComboBox {
+ public:
+  explicit DropDownList(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setFocusPolicy(Qt::StrongFocus);
+    connect(this, &QComboBox::currentIndexChanged, this,
+            [this] { lineEdit()->setCursorPosition(0); });
+  }
+
+  void showPopup() override {
+    QAbstractItemView* list = view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                          style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    QComboBox::showPopup();
+  }
+};
+
+QComboBox* MakeCombo(QDialog& dialog) { return new DropDownList(&dialog); }
 
 // The template gives a drop-down list's height with the list open; the
 // closed box takes the height its font needs and the rest shows entries.

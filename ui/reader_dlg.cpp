@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QShowEvent>
+#include <QStandardItemModel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <array>
@@ -43,6 +44,19 @@ void FillList(QComboBox& list, const std::array<const char*, N>& entries) {
 }
 
 QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+// The port list shows "COM n (device)" when open and only "COM n" in its
+// closed box, which is too narrow for a device path.
+class PortListModel : public QStandardItemModel {
+ public:
+  using QStandardItemModel::QStandardItemModel;
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    const QVariant value = QStandardItemModel::data(index, role);
+    return role == Qt::EditRole ? QVariant(value.toString().section(QStringLiteral(" ("), 0, 0))
+                                : value;
+  }
+};
 
 std::optional<std::filesystem::path> RunSaveFileDialog(const QString& filter,
                                                       const QString& defaultExtension) {
@@ -115,6 +129,7 @@ void CReaderDlg::FillLists() {
   baud->setCurrentIndex(0);
 
   QComboBox* port = List(IDC_PORT);
+  port->setModel(new PortListModel(port));
   const std::vector<std::optional<std::string>> devices = AllPortDevices();
   for (int com = 1; com <= kMaxComNumber; ++com) {
     port->addItem(FromUtf8(PortListEntry(com, devices.at(static_cast<std::size_t>(com)))));

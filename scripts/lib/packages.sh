@@ -22,3 +22,9 @@ ZV_BUILD_PACKAGES=(
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-translations-l10n fonts-dejavu-core
 )
+
+# What scripts/screenshots needs besides the build: a virtual display, a
+# way to press keys in it and to save a window as a picture.
+ZV_SCREENSHOT_PACKAGES=(
+  xvfb xauth xdotool imagemagick
+)

@@ -22,9 +22,10 @@ QStringList Texts(const std::vector<const char*>& texts) {
   return list;
 }
 
+// The entries as the open list shows them.
 QStringList Entries(const QComboBox& list) {
   QStringList entries;
-  for (int i = 0; i < list.count(); ++i) entries << list.itemText(i);
+  for (int i = 0; i < list.count(); ++i) entries << list.itemData(i, Qt::DisplayRole).toString();
   return entries;
 }
 
@@ -106,6 +107,7 @@ TEST_P(DialogLook, StartsAsTheTemplateAndTheStoredSettingsSay) {
   EXPECT_EQ(ports[96], "COM 97");
   EXPECT_EQ(ports[255], "COM 256");
   EXPECT_EQ(List(IDC_PORT)->currentIndex(), 0);
+  EXPECT_EQ(List(IDC_PORT)->currentText(), "COM 1") << "the closed box is too narrow for more";
   EXPECT_EQ(Entries(*List(IDC_CODE_DEST)),
             QStringList({"Bez polskich znaków", "Mazovia", "Latin 2 (MS-DOS)", "MS Windows"}));
   EXPECT_EQ(List(IDC_CODE_DEST)->currentIndex(), 2);
