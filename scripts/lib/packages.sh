@@ -23,6 +23,13 @@ ZV_BUILD_PACKAGES=(
   qt6-base-dev qt6-translations-l10n fonts-dejavu-core
 )
 
+# What the Windows cross-build and its tests under Wine need.
+ZV_WINDOWS_PACKAGES=(
+  cmake ninja-build g++ googletest
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine wine64 strace
+)
+
 # What scripts/screenshots needs besides the build: a virtual display, a
 # way to press keys in it and to save a window as a picture.
 ZV_SCREENSHOT_PACKAGES=(
