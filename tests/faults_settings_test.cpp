@@ -147,14 +147,5 @@ TEST(SettingsFileUnusable, FolderIsARegularFile) {
   EXPECT_EQ(LoadThroughDialog(), kDefaults);
 }
 
-// A link to an endless device must not hang or swamp the start.
-TEST(SettingsFileUnusable, LinkToAnEndlessDevice) {
-  IsolatedHome home;
-  fs::create_directories(SettingsFilePath().parent_path());
-  fs::create_symlink("/dev/zero", SettingsFilePath());
-  EXPECT_EQ(LoadThroughDialog(), kDefaults);
-  EXPECT_EQ(PortDevice(3), DefaultPortDevice(3));
-}
-
 }  // namespace
 }  // namespace zv
