@@ -53,10 +53,12 @@ bool TimedOut(const CliOptions& options, const TransferShared& shared, Clock::ti
   return Clock::now() - start >= std::chrono::duration<double>(*options.timeoutSeconds);
 }
 
-// Runs the receive loop on a worker and watches for Stop until it ends.
-// Returns whether the transfer was stopped (Ctrl-C, SIGTERM, time-out).
-bool Transfer(CRS232& port, TransferShared& shared, ProgressView& view, const CliOptions& options,
-              Console& console) {
+enum class Ending { Silence, Stopped, NoWorker };
+
+// Runs the receive loop on a worker and watches for Stop (Ctrl-C, SIGTERM,
+// time-out) until it ends.
+Ending Transfer(CRS232& port, TransferShared& shared, ProgressView& view,
+                const CliOptions& options, Console& console) {
   ReceiveJob job{port, shared, view, {}};
   WorkerThread worker;
   shared.modelIndex = options.modelIndex;
@@ -64,7 +66,7 @@ bool Transfer(CRS232& port, TransferShared& shared, ProgressView& view, const Cl
   if (!worker.Start([&job] { ReceiveProc(job); })) {
     shared.running = 0;
     console.err << kThreadsError << std::endl;
-    return false;
+    return Ending::NoWorker;
   }
   const auto start = Clock::now();
   bool stopped = false;
@@ -82,7 +84,7 @@ bool Transfer(CRS232& port, TransferShared& shared, ProgressView& view, const Cl
     console.err << kThreadsError << std::endl;
     worker.Join();  // never leave a worker behind that still uses the port
   }
-  return stopped;
+  return stopped ? Ending::Stopped : Ending::Silence;
 }
 
 // The raw dump of the model, as the dialog writes it, and the copy asked
@@ -144,9 +146,11 @@ int RunFetch(const CliOptions& options, Console& console) {
   result.device = port.Device();
   TransferShared shared;
   ProgressView view(console.err, console.terminal);
-  result.stopped = Transfer(port, shared, view, options, console);
+  const Ending ending = Transfer(port, shared, view, options, console);
   port.Close();
   view.Finish();
+  if (ending == Ending::NoWorker) return kExitFailure;
+  result.stopped = ending == Ending::Stopped;
 
   std::vector<std::uint8_t>& bytes = shared.buffer;
   result.bytesReceived = bytes.size();

@@ -251,10 +251,10 @@ std::string SurnameFor(const Measurement& m) {
 
 // ------------------------------------------------------------- formatting
 
-std::string Padded(std::string text, std::size_t width, bool right = true) {
+// Right-aligned in `width` characters.
+std::string Padded(std::string text, std::size_t width) {
   if (text.size() >= width) return text;
-  const std::string fill(width - text.size(), ' ');
-  return right ? fill + text : text + fill;
+  return std::string(width - text.size(), ' ') + text;
 }
 
 std::string ZeroPadded(int value, int width) {
