@@ -35,3 +35,13 @@ ZV_WINDOWS_PACKAGES=(
 ZV_SCREENSHOT_PACKAGES=(
   xvfb xauth xdotool imagemagick
 )
+
+# What scripts/bench needs on top of the build: Google Benchmark, the X
+# server for the dialog's start-up and event-loop figures (xvfb-run needs
+# xauth) and the X client library of the start-up probe. The benchmarks
+# are not part of the test suite.
+ZV_BENCH_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev fonts-dejavu-core
+  libbenchmark-dev libxcb1-dev xvfb xauth
+)
