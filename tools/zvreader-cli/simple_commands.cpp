@@ -1,31 +1,12 @@
-#include <fstream>
-#include <iterator>
-#include <system_error>
 #include <vector>
 
+#include "common/whole_file.h"
 #include "support/file_io.h"
 #include "support/port_map.h"
 #include "transfer/convert.h"
 #include "zvreader-cli/commands.h"
 
 namespace zv::cli {
-namespace {
-
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& reason) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    reason = std::error_code(errno, std::generic_category()).message();
-    return false;
-  }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    reason = "read error";
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 bool WriteText(const std::string& output, const std::vector<std::uint8_t>& text, Console& console) {
   if (output.empty()) {
@@ -48,7 +29,7 @@ bool WriteText(const std::string& output, const std::vector<std::uint8_t>& text,
 int RunConvert(const CliOptions& options, Console& console) {
   std::vector<std::uint8_t> bytes;
   std::string reason;
-  if (!ReadWholeFile(options.input, bytes, reason)) {
+  if (!tools::ReadWholeFile(options.input, bytes, reason)) {
     console.err << "zvreader-cli: cannot read " << options.input << ": " << reason << std::endl;
     return kExitFailure;
   }

@@ -1,10 +1,9 @@
 // zvsim: a simulated ZORVEL A or B spirometer on a pseudo-terminal.
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "common/whole_file.h"
 #include "zvsim/report_generator.h"
 #include "zvsim/sim_options.h"
 #include "zvsim/simulator.h"
@@ -12,13 +11,6 @@
 namespace {
 
 constexpr int kUsageError = 2;
-
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
 
 }  // namespace
 
@@ -36,8 +28,9 @@ int main(int argc, char** argv) {
   }
   std::vector<std::uint8_t> stream;
   if (!options.play.empty()) {
-    if (!ReadWholeFile(options.play, stream)) {
-      std::cerr << "zvsim: cannot read " << options.play << "\n";
+    std::string reason;
+    if (!zv::tools::ReadWholeFile(options.play, stream, reason)) {
+      std::cerr << "zvsim: cannot read " << options.play << ": " << reason << "\n";
       return 1;
     }
   } else {
