@@ -1,11 +1,14 @@
+// The program's IDs first: <windows.h> defines IDOK and IDCANCEL as macros.
+#include "res/resource.h"
+#include "ui/about_entry.h"
+
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QDialog>
-
-#include "res/resource.h"
-#include "ui/about_entry.h"
 
 namespace zv {
 namespace {

@@ -8,6 +8,8 @@
 #include <QFontMetrics>
 #include <QAbstractItemView>
 #include <QGroupBox>
+#include <QKeySequence>
+#include <QPointer>
 #include <QLineEdit>
 #include <QStyle>
 #include <QLabel>
@@ -94,6 +96,78 @@ QRadioButton* MakeRadio(QDialog& dialog, const ControlTemplate& control) {
   return radio;
 }
 
+QWidget* MakeControl(QDialog& dialog, const ControlTemplate& control, const QIcon& appIcon) {
+  switch (control.kind) {
+    case ControlKind::DefPushButton:
+    case ControlKind::PushButton:
+      return MakeButton(dialog, control);
+    case ControlKind::GroupBox:
+      return new QGroupBox(Text(control), &dialog);
+    case ControlKind::RadioButtonGroupStart:
+    case ControlKind::RadioButton:
+      return MakeRadio(dialog, control);
+    case ControlKind::ProgressBar:
+      return MakeProgressBar(dialog);
+    case ControlKind::StaticLeft:
+    case ControlKind::StaticNoPrefix:
+      return MakeLabel(dialog, control, Qt::AlignLeft);
+    case ControlKind::StaticCentred:
+      return MakeLabel(dialog, control, Qt::AlignHCenter);
+    case ControlKind::StaticRight:
+      return MakeLabel(dialog, control, Qt::AlignRight);
+    case ControlKind::DropDownCombo:
+      return MakeCombo(dialog);
+    case ControlKind::Icon:
+      return MakeIcon(dialog, appIcon);
+  }
+  return new QWidget(&dialog);
+}
+
+void Place(QWidget& widget, const ControlTemplate& control, const DialogUnits& units) {
+  const QRect rect = units.ToPixels(control.rect);
+  if (auto* combo = qobject_cast<QComboBox*>(&widget)) {
+    PlaceCombo(*combo, rect);
+  } else if (control.kind == ControlKind::Icon) {
+    widget.setGeometry(rect.x(), rect.y(), kIconSize, kIconSize);
+  } else {
+    widget.setGeometry(rect);
+  }
+  if (!control.visible) widget.hide();
+}
+
+// A label or group box whose text has an '&' mnemonic: the key moves the
+// focus to the next control with a tab stop.
+bool HasMnemonic(const ControlTemplate& control) {
+  const bool labelled = control.kind == ControlKind::GroupBox ||
+                        control.kind == ControlKind::StaticLeft ||
+                        control.kind == ControlKind::StaticCentred ||
+                        control.kind == ControlKind::StaticRight;
+  return labelled && !QKeySequence::mnemonic(Text(control)).isEmpty();
+}
+
+// Focuses `target` when the group box's mnemonic is pressed.
+class MnemonicFocus : public QObject {
+ public:
+  MnemonicFocus(QWidget& owner, QWidget& target) : QObject(&owner), target_(&target) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Shortcut || !target_) return QObject::eventFilter(watched, event);
+    target_->setFocus(Qt::ShortcutFocusReason);
+    return true;
+  }
+
+ private:
+  QPointer<QWidget> target_;
+};
+
+void SendMnemonicTo(QWidget& owner, QWidget& target) {
+  if (auto* label = qobject_cast<QLabel*>(&owner)) {
+    label->setBuddy(&target);
+  } else {
+    owner.installEventFilter(new MnemonicFocus(owner, target));
+  }
+}
+
 }  // namespace
 
 DialogUnits::DialogUnits(const QFont& font) {
@@ -129,55 +203,22 @@ BuiltControls BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate,
 
   BuiltControls built;
   QButtonGroup* group = nullptr;
+  QWidget* mnemonicOwner = nullptr;  // waits for the next control with a tab stop
   for (const ControlTemplate& control : dialogTemplate.controls) {
-    const QRect rect = units.ToPixels(control.rect);
-    QWidget* widget = nullptr;
-    switch (control.kind) {
-      case ControlKind::DefPushButton:
-      case ControlKind::PushButton:
-        widget = MakeButton(dialog, control);
-        break;
-      case ControlKind::GroupBox:
-        widget = new QGroupBox(Text(control), &dialog);
-        break;
-      case ControlKind::RadioButtonGroupStart:
-        group = new QButtonGroup(&dialog);
-        built.radioGroups[control.id] = group;
-        [[fallthrough]];
-      case ControlKind::RadioButton: {
-        QRadioButton* radio = MakeRadio(dialog, control);
-        if (group) group->addButton(radio, static_cast<int>(group->buttons().size()));
-        widget = radio;
-        break;
-      }
-      case ControlKind::ProgressBar:
-        widget = MakeProgressBar(dialog);
-        break;
-      case ControlKind::StaticLeft:
-      case ControlKind::StaticNoPrefix:
-        widget = MakeLabel(dialog, control, Qt::AlignLeft);
-        break;
-      case ControlKind::StaticCentred:
-        widget = MakeLabel(dialog, control, Qt::AlignHCenter);
-        break;
-      case ControlKind::StaticRight:
-        widget = MakeLabel(dialog, control, Qt::AlignRight);
-        break;
-      case ControlKind::DropDownCombo:
-        widget = MakeCombo(dialog);
-        break;
-      case ControlKind::Icon:
-        widget = MakeIcon(dialog, appIcon);
-        break;
+    QWidget* widget = MakeControl(dialog, control, appIcon);
+    Place(*widget, control, units);
+    if (control.kind == ControlKind::RadioButtonGroupStart) {
+      group = new QButtonGroup(&dialog);
+      built.radioGroups[control.id] = group;
     }
-    if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-      PlaceCombo(*combo, rect);
-    } else if (control.kind == ControlKind::Icon) {
-      widget->setGeometry(rect.x(), rect.y(), kIconSize, kIconSize);
-    } else {
-      widget->setGeometry(rect);
+    if (auto* radio = qobject_cast<QRadioButton*>(widget); radio && group) {
+      group->addButton(radio, static_cast<int>(group->buttons().size()));
     }
-    if (!control.visible) widget->hide();
+    if (mnemonicOwner && HasTabStop(control.kind)) {
+      SendMnemonicTo(*mnemonicOwner, *widget);
+      mnemonicOwner = nullptr;
+    }
+    if (HasMnemonic(control)) mnemonicOwner = widget;
     if (control.id != IDC_STATIC) {
       widget->setObjectName(QString::number(control.id));
       built.byId[control.id] = widget;

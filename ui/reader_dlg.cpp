@@ -22,6 +22,7 @@
 #include "ui/app_icon.h"
 #include "ui/file_filter.h"
 #include "ui/port_names.h"
+#include "ui/view_call_queue.h"
 
 using namespace zv;
 
@@ -75,6 +76,7 @@ CReaderDlg::CReaderDlg(TransferEnvironment environment, Prompts prompts, Languag
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       language_(language),
       prompts_(std::move(prompts)),
+      workerCalls_(new ViewCallQueue(this)),
       control_(*this, std::move(environment)) {
   controls_ = BuildDialog(*this, MainDialogTemplate(language_), AppIcon());
   SetErrorReporter([this](const std::string& message) { ShowMessage(message); });
@@ -218,6 +220,7 @@ bool CReaderDlg::eventFilter(QObject* watched, QEvent* event) {
 void CReaderDlg::Finish() {
   if (finished_) return;
   finished_ = true;
+  workerCalls_->Close();  // a closing dialog shows no more progress
   control_.StopAndJoin();
   UpdateData();
   control_.targetSelection = ListSelection(IDC_CODE_DEST);
@@ -230,29 +233,23 @@ void CReaderDlg::done(int result) {
   QDialog::done(result);
 }
 
-void CReaderDlg::Queue(std::function<void()> apply) {
-  QMetaObject::invokeMethod(
-      this,
-      [this, apply = std::move(apply)] {
-        if (!finished_) apply();
-      },
-      Qt::QueuedConnection);
-}
-
 void CReaderDlg::SetProgressRange(int lower, int upper) {
-  Queue([this, lower, upper] { controls_.Get<QProgressBar>(IDC_PROGRESS)->setRange(lower, upper); });
+  workerCalls_->Push(
+      [this, lower, upper] { controls_.Get<QProgressBar>(IDC_PROGRESS)->setRange(lower, upper); });
 }
 
 void CReaderDlg::SetProgressPos(int position) {
-  Queue([this, position] { controls_.Get<QProgressBar>(IDC_PROGRESS)->setValue(position); });
+  workerCalls_->Push(
+      [this, position] { controls_.Get<QProgressBar>(IDC_PROGRESS)->setValue(position); });
 }
 
 void CReaderDlg::SetStatusText(const std::string& text) {
-  Queue([this, text = FromUtf8(text)] { controls_.Get<QLabel>(IDC_STATUS)->setText(text); });
+  workerCalls_->Push(
+      [this, text = FromUtf8(text)] { controls_.Get<QLabel>(IDC_STATUS)->setText(text); });
 }
 
 void CReaderDlg::PostTransferEnd() {
-  Queue([this] { OnTransferEnd(); });
+  workerCalls_->Push([this] { OnTransferEnd(); });
 }
 
 void CReaderDlg::SetButtonText(int id, const std::string& text) {

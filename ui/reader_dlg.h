@@ -11,6 +11,10 @@
 #include "transfer/transfer_control.h"
 #include "ui/dialog_builder.h"
 
+namespace zv {
+class ViewCallQueue;
+}
+
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -20,9 +24,10 @@ class QPushButton;
 // keeps the model rule and the settings panel, and forwards the transfer
 // handlers to zv::TransferControl, for which it is the view.
 //
-// Threads: the IReceiveView calls come from the worker; each is queued to
-// this object and applied on the UI thread in call order, so the worker
-// never waits for the UI thread. Every other member runs on the UI thread.
+// Threads: the IReceiveView calls come from the worker; each is queued
+// (ViewCallQueue) and applied on the UI thread in call order, so the worker
+// never waits for the UI thread. Once the dialog ends, queued calls are
+// dropped. Every other member runs on the UI thread.
 class CReaderDlg : public QDialog, public zv::IDialogView {
   Q_OBJECT
 
@@ -92,10 +97,6 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
   void OnOK();
   void OnAbout();
 
-  // Runs `apply` on the UI thread after every call queued before it,
-  // unless the dialog has ended by then.
-  void Queue(std::function<void()> apply);
-
   QPushButton* Button(int id) const;
   QComboBox* List(int id) const;
 
@@ -104,5 +105,6 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
   zv::BuiltControls controls_;
   bool settingsShown_ = false;
   bool finished_ = false;
+  zv::ViewCallQueue* workerCalls_;  // child of the dialog
   zv::TransferControl control_;
 };

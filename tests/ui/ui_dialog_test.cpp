@@ -231,6 +231,13 @@ TEST_F(DialogBehaviour, EnterInsideThePortListStartsWithThePortStoredBefore) {
   EXPECT_TRUE(WaitForTransferEnd());
 }
 
+TEST_F(DialogBehaviour, TheSettingsFramesMnemonicFocusesTheBaudList) {
+  CReaderDlg& dialog = Open(Language::English);
+  Click(IDC_SETTINGS);
+  QTest::keyClick(&dialog, Qt::Key_C, Qt::AltModifier);
+  EXPECT_TRUE(List(IDC_BAUD)->hasFocus());
+}
+
 TEST_F(DialogBehaviour, StartWithNoPortSelectedShowsTheLibrarysErrorAndStaysIdle) {
   CReaderDlg& dialog = Open(Language::English);
   Click(IDC_SETTINGS);
