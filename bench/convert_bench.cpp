@@ -199,6 +199,7 @@ void PrintRows(const std::vector<Input>& inputs, const std::map<std::string, Res
     for (const Size& size : kSizes) {
       const double convert = RateOf(results, Name("convert", input, size), size.bytes);
       const double copy = RateOf(results, Name("memcpy", input, size), size.bytes);
+      if (convert <= 0) continue;  // not run (filtered out)
       Row row{std::string("Clean-up, ") + input.name + ", " + size.name, Rate(convert),
               "memcpy " + Rate(copy), copy > 0 ? convert / copy : 0, "", std::nullopt};
       if (input.reportText && size.bytes == kLargest) {

@@ -20,6 +20,9 @@ double Median(std::vector<double> values) {
 // Shows the usual console output and keeps every single run by name.
 class CollectingReporter : public benchmark::ConsoleReporter {
  public:
+  // No colours: the summary rows printed afterwards must start their lines.
+  CollectingReporter() : ConsoleReporter(OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) {
