@@ -78,6 +78,8 @@ TEST(ProgressView, OutsideATerminalEachNewStatusIsOneLine) {
 TEST(ProgressView, OnATerminalTheBarIsRedrawnInPlace) {
   std::ostringstream out;
   ProgressView view(out, true);
+  view.SetProgressPos(0);
+  EXPECT_EQ(out.str(), "") << "no bar without a status text";
   view.SetStatusText("Oczekiwanie na transmisję");
   view.SetProgressRange(0, 4);
   view.SetProgressPos(2);

@@ -29,13 +29,13 @@ ProgressView::ProgressView(std::ostream& out, bool terminal) : out_(out), termin
 void ProgressView::SetProgressRange(int, int upper) {
   std::lock_guard lock(mutex_);
   upper_ = upper;
-  if (terminal_) Redraw();
+  if (terminal_ && !status_.empty()) Redraw();
 }
 
 void ProgressView::SetProgressPos(int position) {
   std::lock_guard lock(mutex_);
   position_ = position;
-  if (terminal_) Redraw();
+  if (terminal_ && !status_.empty()) Redraw();
 }
 
 void ProgressView::SetStatusText(const std::string& text) {

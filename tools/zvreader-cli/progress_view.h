@@ -11,9 +11,9 @@
 namespace zv::cli {
 
 // Shows the receive loop's progress on a stream (standard error). On a
-// terminal one line is redrawn: a bar of tests counted against tests
-// announced and the status text. Otherwise every new status text is a
-// line of its own, for logs.
+// terminal one line is redrawn from the first status text on: a bar of
+// tests counted against tests announced, and the status text. Otherwise
+// every new status text is a line of its own, for logs.
 //
 // Threads: the worker calls the IReceiveView members; the main thread
 // waits for the end and adds notes. Each call takes the view's lock only
