@@ -175,7 +175,8 @@ void Register(const std::vector<Input>& inputs) {
             Name("walk", input, size).c_str(),
             [&input, bytes](benchmark::State& state) { WalkCase(state, input, bytes); })
             ->UseManualTime()
-            ->MinTime(0.01);  // one or two iterations: a walk takes up to a second
+            ->MinTime(0.01)  // one or two iterations: a walk takes up to a second
+            ->Repetitions(5);
       }
     }
   }
