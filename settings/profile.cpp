@@ -1,5 +1,6 @@
 #include "settings/profile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -11,9 +12,12 @@
 namespace zv {
 namespace {
 
-// A settings file is a few lines; reading stops here so that a huge or
-// runaway file can neither exhaust memory nor stall the start.
+// A settings file is a few short lines. Reading stops at kMaxSettingsBytes
+// so that a huge or runaway file can neither exhaust memory nor stall the
+// start, and lines longer than kMaxLineBytes are dropped as junk, so that
+// the next save writes a file small enough to be read back whole.
 constexpr std::size_t kMaxSettingsBytes = 1 << 20;
+constexpr std::size_t kMaxLineBytes = 4096;
 
 std::string ReadSettingsText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -21,7 +25,21 @@ std::string ReadSettingsText(const std::filesystem::path& path) {
   std::string text(kMaxSettingsBytes, '\0');
   in.read(text.data(), static_cast<std::streamsize>(text.size()));
   text.resize(static_cast<std::size_t>(in.gcount()));
+  if (in.gcount() == static_cast<std::streamsize>(kMaxSettingsBytes)) {
+    text.erase(text.rfind('\n') + 1);  // the last line was cut off
+  }
   return text;
+}
+
+std::string WithoutOverlongLines(std::string_view text) {
+  std::string kept;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size() - 1);
+    const std::string_view line = text.substr(0, end + 1);
+    if (line.size() <= kMaxLineBytes) kept += line;
+    text.remove_prefix(line.size());
+  }
+  return kept;
 }
 
 std::optional<int> ParseInt(const std::string& text) {
@@ -55,7 +73,7 @@ void SaveInt(const char* section, const char* key, int value) {
 }  // namespace
 
 IniFile ReadSettingsFile() {
-  return IniFile::Parse(ReadSettingsText(SettingsFilePath()));
+  return IniFile::Parse(WithoutOverlongLines(ReadSettingsText(SettingsFilePath())));
 }
 
 void SerialProfileInt(int load, const char* section, const char* key,
