@@ -1,6 +1,8 @@
 // The receive path: report streams pushed through a pseudo-terminal into
 // ReceiveProc with the real CRS232, beside a bare loop of 64-byte reads on
-// a pseudo-terminal of its own; and the worker waiting for a silent device.
+// a pseudo-terminal of its own; ReceiveProc over a port in memory, where
+// nothing but its own work costs; and the worker waiting for a silent
+// device.
 //
 // Every run gets a fresh pseudo-terminal. Both readers run on a
 // WorkerThread (the same raised priority) while a writer thread pushes the
@@ -354,7 +356,7 @@ void Register(const std::vector<Stream>& streams) {
   constexpr struct {
     std::size_t size;
     int rounds;
-  } kRounds[] = {{kSmall, 5}, {kLarge, 3}};
+  } kRounds[] = {{kSmall, 9}, {kLarge, 3}};
   for (const auto& round : kRounds) {
     const std::size_t size = round.size;
     benchmark::RegisterBenchmark(
@@ -400,7 +402,12 @@ std::string NanosPerByte(double value) { return Fixed(value, 1) + " ns/B"; }
 
 void PrintRows(const std::vector<Stream>& streams, const std::map<std::string, Result>& results) {
   constexpr double kTargetShare = 0.8;  // of the bare loop's throughput
-  constexpr double kFlatLimit = 1.25;   // CPU per byte, 16 MiB against 1 MiB
+  // CPU per byte, 16 MiB against 1 MiB. Over a line the system calls
+  // dominate and swing by a quarter between rounds on a busy machine (the
+  // bare loop's own row shows how much), so that figure gets a wider band;
+  // a cost that grew with the buffer would be many times the 1 MiB one.
+  constexpr double kFlatLimit = 1.25;
+  constexpr double kFlatLimitOverLine = 1.5;
   constexpr double kWaitLimit = 0.001;  // of one core
   const Result* large = Find(results, "round/" + SizeName(kLarge));
   const Result* small = Find(results, "round/" + SizeName(kSmall));
@@ -433,11 +440,16 @@ void PrintRows(const std::vector<Stream>& streams, const std::map<std::string, R
                   Fixed(relativeLarge, 2) + " x bare)",
               "1 MiB: " + NanosPerByte(Counter(small, (key + "_cpu").c_str())) + " (" +
                   Fixed(relativeSmall, 2) + " x bare)",
-              relativeSmall > 0 ? relativeLarge / relativeSmall : 0, "ratio <= 1.25",
+              relativeSmall > 0 ? relativeLarge / relativeSmall : 0, "ratio <= 1.5",
               std::nullopt};
-      row.pass = row.ratio > 0 && row.ratio <= kFlatLimit;
+      row.pass = row.ratio > 0 && row.ratio <= kFlatLimitOverLine;
       PrintRow(row);
     }
+    const double bareLarge = Counter(large, "bare_cpu");
+    const double bareSmall = Counter(small, "bare_cpu");
+    PrintRow({"Bare reads CPU per byte, 16 MiB", NanosPerByte(bareLarge),
+              "1 MiB: " + NanosPerByte(bareSmall), bareSmall > 0 ? bareLarge / bareSmall : 0, "",
+              std::nullopt});
   }
   for (const Stream& stream : streams) {
     const Result* logicLarge = Find(results, "logic/" + std::string(stream.key) + "/" + SizeName(kLarge));
@@ -454,8 +466,6 @@ void PrintRows(const std::vector<Stream>& streams, const std::map<std::string, R
   if (large != nullptr) {
     PrintNote("Receive ratios: median over rounds of each transfer against the mean of the bare "
               "runs just before and after it.");
-    PrintNote("Bare 64-byte reads use " + NanosPerByte(Counter(large, "bare_cpu")) +
-              " of CPU on 16 MiB.");
     PrintNote("Each transfer ends with one silent read: " +
               Fixed(Counter(large, "B_silence_ms"), 0) +
               " ms with the 100 ms read time-out used here, left out of the receive figures.");
