@@ -10,7 +10,8 @@
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
-  const zv::BuiltControls controls = zv::BuildDialog(*this, zv::AboutDialogTemplate(), zv::AppIcon());
+  const zv::BuiltControls controls =
+      zv::BuildDialog(*this, zv::AboutDialogTemplate(), zv::AppIcon());
   if (auto* ok = controls.Get<QPushButton>(zv::IDOK)) {
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     ok->setFocus();

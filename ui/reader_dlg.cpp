@@ -8,10 +8,10 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QShowEvent>
-#include <QStandardItemModel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
+#include <QStandardItemModel>
 #include <array>
 
 #include "res/resource.h"
@@ -44,7 +44,9 @@ void FillList(QComboBox& list, const std::array<const char*, N>& entries) {
   for (const char* entry : entries) list.addItem(QString::fromUtf8(entry));
 }
 
-QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The port list shows "COM n (device)" when open and only "COM n" in its
 // closed box, which is too narrow for a device path.
