@@ -69,7 +69,8 @@ class TemporaryFile {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       fs::path name = ".";
       name += stem;
-      name += "." + RandomSuffix();
+      name += ".";  // two appends: "." + string trips GCC 12's -Wrestrict at -O3
+      name += RandomSuffix();
       const fs::path candidate = target.parent_path() / name;
       error.clear();
       file_ = file_platform::CreateNewFile(candidate, error);
