@@ -175,11 +175,15 @@ Measured ReceiveOnce(const std::vector<std::uint8_t>& bytes, int modelIndex) {
   ReceiveJob job{port, shared, view, [](std::chrono::milliseconds) {}};
 
   WorkerThread worker;
-  worker.Start([&] {
+  const bool started = worker.Start([&] {
     const double start = ThreadCpuSeconds();
     ReceiveProc(job);
     measured.cpuSeconds = ThreadCpuSeconds() - start;
   });
+  if (!started) {
+    measured.error = "cannot start the worker";
+    return measured;
+  }
   const auto start = Clock::now();
   bool written = false;
   std::thread writer([&] { written = WriteAll(line.MasterFd(), bytes.data(), bytes.size()); });
@@ -216,7 +220,7 @@ Measured BareOnce(const std::vector<std::uint8_t>& bytes) {
   std::size_t received = 0;
   Clock::time_point lastData{};
   WorkerThread worker;
-  worker.Start([&] {
+  const bool started = worker.Start([&] {
     const double start = ThreadCpuSeconds();
     std::uint8_t chunk[kChunkSize];
     while (received < bytes.size()) {
@@ -228,6 +232,11 @@ Measured BareOnce(const std::vector<std::uint8_t>& bytes) {
     lastData = Clock::now();
     measured.cpuSeconds = ThreadCpuSeconds() - start;
   });
+  if (!started) {
+    close(fd);
+    measured.error = "cannot start the reader";
+    return measured;
+  }
   const auto start = Clock::now();
   std::thread writer([&] { WriteAll(line.MasterFd(), bytes.data(), bytes.size()); });
   writer.join();
@@ -330,11 +339,15 @@ void WaitCase(benchmark::State& state, std::chrono::seconds wait) {
     double cpuSeconds = 0;
     WorkerThread worker;
     const auto start = Clock::now();
-    worker.Start([&] {
+    const bool started = worker.Start([&] {
       const double cpuStart = ThreadCpuSeconds();
       ReceiveProc(job);
       cpuSeconds = ThreadCpuSeconds() - cpuStart;
     });
+    if (!started) {
+      state.SkipWithError("cannot start the worker");
+      return;
+    }
     std::this_thread::sleep_for(wait);  // the measurement itself: waiting
     shared.running = 0;
     worker.Join();
