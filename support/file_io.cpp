@@ -69,8 +69,7 @@ class TemporaryFile {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       fs::path name = ".";
       name += stem;
-      name += ".";  // two appends: "." + string trips GCC 12's -Wrestrict at -O3
-      name += RandomSuffix();
+      name += "." + RandomSuffix();
       const fs::path candidate = target.parent_path() / name;
       error.clear();
       file_ = file_platform::CreateNewFile(candidate, error);
