@@ -144,11 +144,28 @@ NativeRead ReadNativePort(NativePort& port, BYTE* buffer, DWORD max,
   std::optional<Clock::time_point> deadline;
   if (plan.total) deadline = start + *plan.total;
   Clock::time_point lastByte = start;
+  // Bytes already waiting are taken at once; poll only when there are none,
+  // so a busy line costs one system call per chunk.
+  // A raw line reads 0 or EAGAIN when empty; after poll said "readable",
+  // no data means the line is gone (end of file, hang-up).
+  bool pollSaidReadable = false;
   while (result.count < max) {
     if (result.count > 0 && plan.returnOnFirstByte) break;
+    const ssize_t got = read(port.fd, buffer + result.count, max - result.count);
+    if (got > 0) {
+      result.count += static_cast<DWORD>(got);
+      lastByte = Clock::now();
+      pollSaidReadable = false;
+      continue;
+    }
+    if (got < 0 && errno == EINTR) continue;
+    if ((got < 0 && errno != EAGAIN) || pollSaidReadable) {
+      result.failed = true;  // a read error or end of file: the line is gone
+      break;
+    }
     const auto until = WaitEnd(plan, deadline, result.count, lastByte);
     pollfd ready{port.fd, POLLIN, 0};
-    int events = poll(&ready, 1, until ? MillisecondsUntil(*until) : -1);
+    const int events = poll(&ready, 1, until ? MillisecondsUntil(*until) : -1);
     if (events < 0 && errno == EINTR) continue;
     if (events == 0) {
       if (until && Clock::now() < *until) continue;
@@ -158,14 +175,7 @@ NativeRead ReadNativePort(NativePort& port, BYTE* buffer, DWORD max,
       result.failed = true;  // hang-up, error, or a descriptor gone bad
       break;
     }
-    ssize_t got = read(port.fd, buffer + result.count, max - result.count);
-    if (got > 0) {
-      result.count += static_cast<DWORD>(got);
-      lastByte = Clock::now();
-    } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
-      result.failed = true;  // end of file or a read error: the line is gone
-      break;
-    }
+    pollSaidReadable = true;
   }
   return result;
 }
