@@ -4,7 +4,7 @@ namespace zv {
 
 QIcon AppIcon() {
   QIcon icon;
-  for (const int size : {16, 32, 48, 64, 128, 256}) {
+  for (const int size : {16, 32, 48}) {
     icon.addFile(QStringLiteral(":/icons/%1x%1/zvreader.png").arg(size), QSize(size, size));
   }
   return icon;
