@@ -199,6 +199,18 @@ TEST_F(TransferControlTest, AnEndWithBytesDumpsThemRawThenCleansTheBuffer) {
   EXPECT_TRUE(view_.Messages().empty());
 }
 
+// Writing and flushing the dump can take a while; the window's thread must
+// not wait for it, so the worker writes it before it posts its end.
+TEST_F(TransferControlTest, TheRawDumpIsWrittenOffTheWindowsThread) {
+  Port().Deliver(kStreamA);
+  Start();
+  DeliverEnd();
+  const auto writes = writer_.Writes();
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0].path, RawDumpFolder() / "~ZVA.tmp");
+  EXPECT_NE(writes[0].thread, std::this_thread::get_id());
+}
+
 TEST_F(TransferControlTest, ZorvelBLettersAreConvertedAfterTheRawDump) {
   view_.CheckModel(kModelB);
   view_.SelectListEntry(IDC_CODE_DEST, 3);    // MS Windows
@@ -462,7 +474,10 @@ TEST_F(TransferControlTest, AWorkerSlowToReturnIsKeptUntilItHasEnded) {
   EXPECT_TRUE(control_->port()->IsOpen()) << "the worker still uses it";
   EXPECT_EQ(view_.ButtonText(IDC_START), "STOP");
   EXPECT_FALSE(view_.ButtonEnabled(IDOK));
-  EXPECT_FALSE(fs::exists(RawDumpFolder()));
+  // The worker wrote the raw dump before it posted; the buffer is not yet
+  // cleaned while the worker lingers.
+  EXPECT_EQ(FileBytes(RawDumpFolder() / "~ZVA.tmp"), ToBytes(kStreamA));
+  EXPECT_EQ(control_->buffer(), ToBytes(kStreamA));
   control_->OnStartStop();
   control_->OnSave();
   EXPECT_EQ(workersStarted_, 1);

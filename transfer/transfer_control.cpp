@@ -73,10 +73,13 @@ std::string SaveFailedMessage(const std::filesystem::path& path,
 
 // Passes the worker's view calls on and notes that the end command was
 // posted, so that the end handling can tell the current worker's end
-// command from a stray one.
+// command from a stray one. Just before posting, still on the worker
+// thread, which owns the buffer until then, it runs the last step of the
+// transfer: the raw dump, whose write and flush must not stall the window.
 class EndNotingView final : public IReceiveView {
  public:
-  explicit EndNotingView(IReceiveView& view) : view_(view) {}
+  EndNotingView(IReceiveView& view, std::function<void()> beforePost)
+      : view_(view), beforePost_(std::move(beforePost)) {}
 
   void SetProgressRange(int lower, int upper) override {
     view_.SetProgressRange(lower, upper);
@@ -86,6 +89,7 @@ class EndNotingView final : public IReceiveView {
     view_.SetStatusText(text);
   }
   void PostTransferEnd() override {
+    beforePost_();
     posted_.store(true);
     view_.PostTransferEnd();
   }
@@ -95,6 +99,7 @@ class EndNotingView final : public IReceiveView {
 
  private:
   IReceiveView& view_;
+  std::function<void()> beforePost_;
   std::atomic<bool> posted_{false};
 };
 
@@ -102,7 +107,9 @@ class EndNotingView final : public IReceiveView {
 
 struct TransferControl::Impl {
   Impl(IDialogView& dialogView, TransferEnvironment environment)
-      : view(dialogView), env(std::move(environment)), workerView(dialogView) {}
+      : view(dialogView),
+        env(std::move(environment)),
+        workerView(dialogView, [this] { DumpReceived(); }) {}
 
   IFileWriter& Writer() const {
     return env.fileWriter != nullptr ? *env.fileWriter : RealFileWriter();
@@ -110,6 +117,7 @@ struct TransferControl::Impl {
   int Model() const { return shared.modelIndex.load(); }
 
   bool StartWorker();
+  void DumpReceived();
   bool AwaitWorkerEnd();
   void RunWorkerBody();
   void FinishTransfer();
@@ -138,6 +146,11 @@ void TransferControl::Impl::RunWorkerBody() {
   std::lock_guard lock(endMutex);
   bodyReturned = true;
   if (repostEnd) view.PostTransferEnd();
+}
+
+// A dump that cannot be written is skipped; the clean-up still runs.
+void TransferControl::Impl::DumpReceived() {
+  if (!shared.buffer.empty()) WriteRawDump(Model(), shared.buffer, Writer());
 }
 
 bool TransferControl::Impl::StartWorker() {
@@ -175,8 +188,6 @@ void TransferControl::Impl::FinishTransfer() {
     view.EnableButton(IDC_SAVE, true);
     view.SetDefaultButton(IDC_SAVE);
     view.FocusControl(IDC_SAVE);
-    // A dump that cannot be written is skipped; the clean-up still runs.
-    WriteRawDump(Model(), shared.buffer, Writer());
   }
   const std::size_t length =
       ConvertBuffer(shared.buffer, Model(), view.ListSelection(IDC_CODE_DEST),
@@ -189,12 +200,10 @@ void TransferControl::Impl::ClosePort() {
 }
 
 // Stops a worker whose end will not be handled any more (the window is
-// closing), keeping the raw dump of what it received.
+// closing); the worker has written the raw dump of what it received.
 void TransferControl::Impl::StopWorker() {
   shared.running.store(0);
-  if (!worker.Held()) return;
-  worker.Join();
-  if (!shared.buffer.empty()) WriteRawDump(Model(), shared.buffer, Writer());
+  if (worker.Held()) worker.Join();
 }
 
 TransferControl::TransferControl(IDialogView& view,

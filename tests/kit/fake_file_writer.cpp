@@ -11,7 +11,8 @@ FileResult FakeFileWriter::WriteAtomic(const std::filesystem::path& path,
       failure_ && (failingPath_.empty() || failingPath_ == path);
   const FileResult result = fails ? FileResult{false, *failure_}
                                   : RealFileWriter().WriteAtomic(path, bytes);
-  writes_.push_back({path, {bytes.begin(), bytes.end()}, result.ok});
+  writes_.push_back(
+      {path, {bytes.begin(), bytes.end()}, result.ok, std::this_thread::get_id()});
   return result;
 }
 

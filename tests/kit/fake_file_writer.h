@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/file_io.h"
@@ -22,6 +23,7 @@ class FakeFileWriter : public IFileWriter {
     std::filesystem::path path;
     std::vector<std::uint8_t> bytes;
     bool ok = false;
+    std::thread::id thread;  // the thread that wrote
   };
 
   FileResult WriteAtomic(const std::filesystem::path& path,
