@@ -18,6 +18,7 @@ namespace zv::detail {
 struct NativePort {
   int fd = -1;
   bool exclusive = false;  // TIOCEXCL is ours to clear on close
+  bool lineBusy = false;   // the last read filled its whole request
 };
 
 namespace {
@@ -144,24 +145,30 @@ NativeRead ReadNativePort(NativePort& port, BYTE* buffer, DWORD max,
   std::optional<Clock::time_point> deadline;
   if (plan.total) deadline = start + *plan.total;
   Clock::time_point lastByte = start;
-  // Bytes already waiting are taken at once; poll only when there are none,
-  // so a busy line costs one system call per chunk.
-  // A raw line reads 0 or EAGAIN when empty; after poll said "readable",
-  // no data means the line is gone (end of file, hang-up).
+  // While the line is busy (the last read filled its request) bytes are
+  // taken at once, one system call per chunk; once it has been drained,
+  // poll first, so that waiting costs no failed reads. After poll said
+  // "readable", a read without data means the line is gone (end of file,
+  // hang-up).
   bool pollSaidReadable = false;
   while (result.count < max) {
     if (result.count > 0 && plan.returnOnFirstByte) break;
-    const ssize_t got = read(port.fd, buffer + result.count, max - result.count);
-    if (got > 0) {
-      result.count += static_cast<DWORD>(got);
-      lastByte = Clock::now();
-      pollSaidReadable = false;
-      continue;
-    }
-    if (got < 0 && errno == EINTR) continue;
-    if ((got < 0 && errno != EAGAIN) || pollSaidReadable) {
-      result.failed = true;  // a read error or end of file: the line is gone
-      break;
+    if (port.lineBusy || pollSaidReadable) {
+      const DWORD wanted = max - result.count;
+      const ssize_t got = read(port.fd, buffer + result.count, wanted);
+      if (got > 0) {
+        result.count += static_cast<DWORD>(got);
+        lastByte = Clock::now();
+        port.lineBusy = static_cast<DWORD>(got) == wanted;
+        pollSaidReadable = false;
+        continue;
+      }
+      if (got < 0 && errno == EINTR) continue;
+      port.lineBusy = false;
+      if ((got < 0 && errno != EAGAIN) || pollSaidReadable) {
+        result.failed = true;  // a read error or end of file: the line is gone
+        break;
+      }
     }
     const auto until = WaitEnd(plan, deadline, result.count, lastByte);
     pollfd ready{port.fd, POLLIN, 0};
