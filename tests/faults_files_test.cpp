@@ -22,6 +22,7 @@
 
 #include "kit/fake_dialog_view.h"
 #include "kit/fake_file_writer.h"
+#include "kit/file_size_limit.h"
 #include "kit/pty.h"
 #include "kit/scripted_port.h"
 #include "kit/temp_env.h"
@@ -64,30 +65,6 @@ std::set<fs::path> Entries(const fs::path& folder) {
     entries.insert(entry.path());
   return entries;
 }
-
-// Lowers the largest file this process may write, as a full disk would cut
-// a write short; a write past the limit then fails with EFBIG instead of
-// raising SIGXFSZ.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
-    ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  rlimit old_{};
-  void (*oldHandler_)(int) = nullptr;
-  bool ok_ = false;
-};
 
 class WriteFaults : public testing::Test {
  protected:
@@ -219,7 +196,7 @@ TEST_F(WriteFaults, AWriteCutShortKeepsTheOldFileAndLeavesNoPartialFile) {
   WriteFileText(target, "yesterday's results");
   const auto before = Entries(folder_);
   {
-    FileSizeLimit limit(8);
+    testkit::ScopedFileSizeLimit limit(8);
     ASSERT_TRUE(limit.ok());
     SaveTo(target);
   }
@@ -279,7 +256,7 @@ TEST_F(WriteFaults, ARawDumpCutShortKeepsThePreviousDumpWhole) {
 
   const std::string second = first + "\x19 a third test\r\n";
   {
-    FileSizeLimit limit(16);
+    testkit::ScopedFileSizeLimit limit(16);
     ASSERT_TRUE(limit.ok());
     ASSERT_NO_FATAL_FAILURE(Receive(second));
   }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "kit/fake_file_writer.h"
+#include "kit/file_size_limit.h"
 #include "kit/temp_env.h"
 #include "support/file_io.h"
 #include "support/paths.h"
@@ -24,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testkit::ReadFileBytes;
+using testkit::ScopedFileSizeLimit;
 using testkit::ReadFileText;
 using testkit::TempDir;
 using testkit::WriteFileText;
@@ -38,29 +40,6 @@ std::vector<fs::path> Entries(const fs::path& folder) {
     entries.push_back(entry.path().filename());
   return entries;
 }
-
-// Lowers this process's file-size limit, so that writing past it fails
-// with EFBIG as a full disk fails with ENOSPC; restores it afterwards.
-class ScopedFileSizeLimit {
- public:
-  explicit ScopedFileSizeLimit(rlim_t bytes) {
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limited = old_;
-    limited.rlim_cur = bytes;
-    ok_ = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-  }
-  ~ScopedFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  rlimit old_{};
-  void (*oldHandler_)(int) = nullptr;
-  bool ok_ = false;
-};
 
 TEST(WriteAtomicPosix, AWriteCutShortKeepsTheOldFileAndLeavesNoPartialFile) {
   TempDir dir;

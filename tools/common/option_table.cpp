@@ -97,4 +97,11 @@ std::string HelpLines(std::span<const SpecView> names, std::span<const std::stri
 }
 
 }  // namespace detail
+std::string PickChoice(std::span<const Choice> choices, std::string_view text, int& field) {
+  const auto found = FindChoice(choices, text);
+  if (!found) return "'" + std::string(text) + "' is not one of " + ChoiceNames(choices);
+  field = *found;
+  return {};
+}
+
 }  // namespace zv::tools

@@ -21,6 +21,9 @@ std::optional<int> FindChoice(std::span<const Choice> choices, std::string_view 
 // "a|b|c" from the choices' names, skipping those that only repeat a value
 // already listed (list indices).
 std::string ChoiceNames(std::span<const Choice> choices);
+// Sets `field` to the value of the choice named `text` and returns nothing,
+// or returns why `text` is not one of them.
+std::string PickChoice(std::span<const Choice> choices, std::string_view text, int& field);
 
 // Whole decimal numbers in minimum...maximum; nothing otherwise.
 std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t minimum,

@@ -25,14 +25,6 @@ constexpr std::array<Choice, 8> kTargets{{{"none", 0},
                                           {"3", 3}}};
 constexpr std::array<int, 3> kBaudRates{4800, 9600, 19200};
 
-template <std::size_t N>
-std::string Pick(const std::array<Choice, N>& choices, std::string_view value, int& field) {
-  const auto found = tools::FindChoice(choices, value);
-  if (!found) return "'" + std::string(value) + "' is not one of " + tools::ChoiceNames(choices);
-  field = *found;
-  return {};
-}
-
 std::string NotEmpty(std::string_view value, std::string& field) {
   if (value.empty()) return "needs a file name";
   field = value;
@@ -46,7 +38,7 @@ const Spec kHelp{"--help", "-h", "", [](CliOptions& o, std::string_view) {
                  },
                  "show this help"};
 const Spec kModel{"--model", "", "A|B", [](CliOptions& o, std::string_view v) {
-                    return Pick(kModels, v, o.modelIndex);
+                    return tools::PickChoice(kModels, v, o.modelIndex);
                   },
                   "ZORVEL model, default A (or 0, 1)"};
 const Spec kPort{"--port", "", "COMn|PATH", [](CliOptions& o, std::string_view v) {
@@ -69,12 +61,12 @@ const Spec kBaud{"--baud", "", "4800|9600|19200", [](CliOptions& o, std::string_
                  },
                  "line speed (default 4800 for A, 9600 for B)"};
 const Spec kSource{"--source", "", "usb|rs232", [](CliOptions& o, std::string_view v) {
-                     return Pick(kSources, v, o.sourceSelection);
+                     return tools::PickChoice(kSources, v, o.sourceSelection);
                    },
                    "device's code page, default usb (\"Canon / USB\"), or 0..1"};
 const Spec kTarget{"--target", "", "none|mazovia|latin2|windows",
                    [](CliOptions& o, std::string_view v) {
-                     return Pick(kTargets, v, o.targetSelection);
+                     return tools::PickChoice(kTargets, v, o.targetSelection);
                    },
                    "code page of the text, default latin2, or 0..3"};
 const Spec kOutput{"--output", "-o", "FILE", [](CliOptions& o, std::string_view v) {

@@ -17,21 +17,13 @@ constexpr std::array<Choice, 3> kBauds{{{"4800", 4800}, {"9600", 9600}, {"19200"
 constexpr std::array<Choice, 2> kDeviceCodes{
     {{"rs232", static_cast<int>(kCodeMazovia)}, {"usb", static_cast<int>(kCodeLatin2)}}};
 
-template <std::size_t N>
-std::string Pick(const std::array<Choice, N>& choices, std::string_view value, int& field) {
-  const auto found = tools::FindChoice(choices, value);
-  if (!found) return "'" + std::string(value) + "' is not one of " + tools::ChoiceNames(choices);
-  field = *found;
-  return {};
-}
-
 std::string Flag(bool& field) {
   field = true;
   return {};
 }
 
 const std::array<Spec, 11> kOptions{{
-    {"--model", "", "A|B", [](SimOptions& o, std::string_view v) { return Pick(kModels, v, o.modelIndex); },
+    {"--model", "", "A|B", [](SimOptions& o, std::string_view v) { return tools::PickChoice(kModels, v, o.modelIndex); },
      "the simulated device (required)"},
     {"--tests", "", "N", [](SimOptions& o, std::string_view v) {
        const auto n = tools::ParseInteger(v, 0, 255);
@@ -42,7 +34,7 @@ const std::array<Spec, 11> kOptions{{
      "stored tests to send (default 5)"},
     {"--baud", "", "4800|9600|19200", [](SimOptions& o, std::string_view v) {
        int baud = 0;
-       std::string complaint = Pick(kBauds, v, baud);
+       std::string complaint = tools::PickChoice(kBauds, v, baud);
        o.baud = static_cast<unsigned>(baud);
        return complaint;
      },
@@ -80,7 +72,7 @@ const std::array<Spec, 11> kOptions{{
      "the report's patients and values (default 1)"},
     {"--device-code", "", "rs232|usb", [](SimOptions& o, std::string_view v) {
        int code = 0;
-       std::string complaint = Pick(kDeviceCodes, v, code);
+       std::string complaint = tools::PickChoice(kDeviceCodes, v, code);
        o.deviceCode = static_cast<UINT>(code);
        return complaint;
      },
