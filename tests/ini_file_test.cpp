@@ -33,6 +33,8 @@ struct SetCase {
   const char* after;
 };
 
+void PrintTo(const SetCase& c, std::ostream* out) { *out << c.name; }
+
 class IniFileSet : public testing::TestWithParam<SetCase> {};
 
 TEST_P(IniFileSet, KeepsEverythingElse) {

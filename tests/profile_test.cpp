@@ -30,6 +30,8 @@ struct LoadCase {
   int expected;
 };
 
+void PrintTo(const LoadCase& c, std::ostream* out) { *out << '"' << c.stored << '"'; }
+
 class ProfileLoad : public testing::TestWithParam<LoadCase> {};
 
 TEST_P(ProfileLoad, AcceptsOnlyIntegersInRange) {

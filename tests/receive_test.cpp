@@ -158,6 +158,8 @@ struct HeaderCase {
   int expected;
 };
 
+void PrintTo(const HeaderCase& c, std::ostream* out) { *out << c.name; }
+
 class HeaderDecoding : public ReceiveLoop,
                        public ::testing::WithParamInterface<HeaderCase> {};
 

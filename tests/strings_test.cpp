@@ -39,6 +39,17 @@ struct LocaleCase {
   Language expected;
 };
 
+void PrintTo(const LocaleCase& c, std::ostream* out) {
+  const auto show = [out](const char* name, const char* value) {
+    if (value) *out << name << "=" << value << ";";
+  };
+  *out << "env:";
+  show("LANGUAGE", c.language);
+  show("LC_ALL", c.lcAll);
+  show("LC_MESSAGES", c.lcMessages);
+  show("LANG", c.lang);
+}
+
 class UiLanguageFromLocale : public testing::TestWithParam<LocaleCase> {};
 
 std::optional<std::string> Maybe(const char* value) {

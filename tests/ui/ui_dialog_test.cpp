@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "kit/printers.h"
 #include "harness.h"
 #include "res/resource.h"
 #include "ui/dialog_builder.h"
@@ -62,6 +63,8 @@ struct Variant {
   std::vector<int> tabOrder;
   DialogRect baudRect;
 };
+
+void PrintTo(const Variant& variant, std::ostream* out) { PrintTo(variant.language, out); }
 
 const Variant kEnglish{
     Language::English,

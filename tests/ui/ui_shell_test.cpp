@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTranslator>
 
+#include "kit/printers.h"
 #include "harness.h"
 #include "res/resource.h"
 #include "ui/about_dlg.h"
