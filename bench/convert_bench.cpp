@@ -64,11 +64,11 @@ struct Input {
 };
 
 std::vector<std::uint8_t> ReportBytes(int modelIndex, UINT deviceCode) {
-  sim::ReportSpec spec;
-  spec.modelIndex = modelIndex;
-  spec.deviceCode = deviceCode;
-  spec.seed = 7;
-  std::vector<std::uint8_t> bytes = sim::MakeReportOfSize(spec, kLargest).bytes;
+  sim::ReportSpec recipe;
+  recipe.modelIndex = modelIndex;
+  recipe.deviceCode = deviceCode;
+  recipe.seed = 7;
+  std::vector<std::uint8_t> bytes = sim::MakeReportOfSize(recipe, kLargest).bytes;
   bytes.resize(kLargest);
   return bytes;
 }

@@ -55,10 +55,10 @@ struct Stream {
 };
 
 std::vector<std::uint8_t> Report(int modelIndex) {
-  sim::ReportSpec spec;
-  spec.modelIndex = modelIndex;
-  spec.seed = 3;
-  std::vector<std::uint8_t> bytes = sim::MakeReportOfSize(spec, kLarge).bytes;
+  sim::ReportSpec recipe;
+  recipe.modelIndex = modelIndex;
+  recipe.seed = 3;
+  std::vector<std::uint8_t> bytes = sim::MakeReportOfSize(recipe, kLarge).bytes;
   bytes.resize(kLarge);
   return bytes;
 }

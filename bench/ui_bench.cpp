@@ -244,10 +244,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   WriteSettings(line.SlavePath());
-  sim::ReportSpec spec;
-  spec.modelIndex = kModelB;
-  spec.deviceCode = kCodeMazovia;
-  const sim::SizedReport report = sim::MakeReportOfSize(spec, 20000);
+  sim::ReportSpec recipe;
+  recipe.modelIndex = kModelB;
+  recipe.deviceCode = kCodeMazovia;
+  const sim::SizedReport report = sim::MakeReportOfSize(recipe, 20000);
   const double playSeconds = static_cast<double>(report.bytes.size()) / kBytesPerSecond;
 
   CReaderDlg::Prompts prompts;

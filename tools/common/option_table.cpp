@@ -82,10 +82,10 @@ int FindOption(std::span<const SpecView> names, std::string_view argument,
 std::string HelpLines(std::span<const SpecView> names, std::span<const std::string_view> help) {
   std::vector<std::string> left;
   std::size_t width = 0;
-  for (const SpecView& spec : names) {
-    std::string text = spec.alias.empty() ? "      " : "  " + std::string(spec.alias) + ", ";
-    text += spec.name;
-    if (!spec.valueName.empty()) text += " " + std::string(spec.valueName);
+  for (const SpecView& option : names) {
+    std::string text = option.alias.empty() ? "      " : "  " + std::string(option.alias) + ", ";
+    text += option.name;
+    if (!option.valueName.empty()) text += " " + std::string(option.valueName);
     width = std::max(width, text.size());
     left.push_back(std::move(text));
   }

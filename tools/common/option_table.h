@@ -69,7 +69,7 @@ template <typename Options>
 ParsedArguments ParseArguments(std::span<const OptionSpec<Options>> table,
                                std::span<const std::string> args, Options& options) {
   std::vector<detail::SpecView> names;
-  for (const auto& spec : table) names.push_back({spec.name, spec.alias, spec.valueName});
+  for (const auto& option : table) names.push_back({option.name, option.alias, option.valueName});
   ParsedArguments parsed;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -89,22 +89,22 @@ ParsedArguments ParseArguments(std::span<const OptionSpec<Options>> table,
       parsed.error = "unknown option " + argument.substr(0, argument.find('='));
       return parsed;
     }
-    const OptionSpec<Options>& spec = table[static_cast<std::size_t>(index)];
-    if (spec.valueName.empty() && hasValue) {
-      parsed.error = std::string(spec.name) + " takes no value";
+    const OptionSpec<Options>& option = table[static_cast<std::size_t>(index)];
+    if (option.valueName.empty() && hasValue) {
+      parsed.error = std::string(option.name) + " takes no value";
       return parsed;
     }
-    if (!spec.valueName.empty() && !hasValue) {
+    if (!option.valueName.empty() && !hasValue) {
       if (i + 1 >= args.size()) {
-        parsed.error = std::string(spec.name) + " needs a value (" +
-                       std::string(spec.valueName) + ")";
+        parsed.error = std::string(option.name) + " needs a value (" +
+                       std::string(option.valueName) + ")";
         return parsed;
       }
       value = args[++i];
     }
-    std::string complaint = spec.apply(options, value);
+    std::string complaint = option.apply(options, value);
     if (!complaint.empty()) {
-      parsed.error = std::string(spec.name) + ": " + complaint;
+      parsed.error = std::string(option.name) + ": " + complaint;
       return parsed;
     }
   }
@@ -116,9 +116,9 @@ template <typename Options>
 std::string OptionsHelp(std::span<const OptionSpec<Options>> table) {
   std::vector<detail::SpecView> names;
   std::vector<std::string_view> help;
-  for (const auto& spec : table) {
-    names.push_back({spec.name, spec.alias, spec.valueName});
-    help.push_back(spec.help);
+  for (const auto& option : table) {
+    names.push_back({option.name, option.alias, option.valueName});
+    help.push_back(option.help);
   }
   return detail::HelpLines(names, help);
 }

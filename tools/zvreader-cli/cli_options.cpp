@@ -9,7 +9,7 @@ namespace zv::cli {
 namespace {
 
 using tools::Choice;
-using Spec = tools::OptionSpec<CliOptions>;
+using Option = tools::OptionSpec<CliOptions>;
 
 constexpr int kModelB = 1;
 
@@ -32,16 +32,16 @@ std::string NotEmpty(std::string_view value, std::string& field) {
 }
 
 // Each option once; the subcommands' tables pick from these.
-const Spec kHelp{"--help", "-h", "", [](CliOptions& o, std::string_view) {
+const Option kHelp{"--help", "-h", "", [](CliOptions& o, std::string_view) {
                    o.help = true;
                    return std::string();
                  },
                  "show this help"};
-const Spec kModel{"--model", "", "A|B", [](CliOptions& o, std::string_view v) {
+const Option kModel{"--model", "", "A|B", [](CliOptions& o, std::string_view v) {
                     return tools::PickChoice(kModels, v, o.modelIndex);
                   },
                   "ZORVEL model, default A (or 0, 1)"};
-const Spec kPort{"--port", "", "COMn|PATH", [](CliOptions& o, std::string_view v) {
+const Option kPort{"--port", "", "COMn|PATH", [](CliOptions& o, std::string_view v) {
                    const auto port = ParsePort(v);
                    if (!port) return "'" + std::string(v) + "' is neither COM1...COM256 nor a path";
                    o.port = *port;
@@ -49,7 +49,7 @@ const Spec kPort{"--port", "", "COMn|PATH", [](CliOptions& o, std::string_view v
                    return std::string();
                  },
                  "COM number, mapped as in the dialog (default COM1), or device path"};
-const Spec kBaud{"--baud", "", "4800|9600|19200", [](CliOptions& o, std::string_view v) {
+const Option kBaud{"--baud", "", "4800|9600|19200", [](CliOptions& o, std::string_view v) {
                    const auto rate = tools::ParseInteger(v, 0, 1'000'000);
                    for (int baud : kBaudRates) {
                      if (rate && *rate == baud) {
@@ -60,44 +60,44 @@ const Spec kBaud{"--baud", "", "4800|9600|19200", [](CliOptions& o, std::string_
                    return "'" + std::string(v) + "' is not one of 4800|9600|19200";
                  },
                  "line speed (default 4800 for A, 9600 for B)"};
-const Spec kSource{"--source", "", "usb|rs232", [](CliOptions& o, std::string_view v) {
+const Option kSource{"--source", "", "usb|rs232", [](CliOptions& o, std::string_view v) {
                      return tools::PickChoice(kSources, v, o.sourceSelection);
                    },
                    "device's code page, default usb (\"Canon / USB\"), or 0..1"};
-const Spec kTarget{"--target", "", "none|mazovia|latin2|windows",
+const Option kTarget{"--target", "", "none|mazovia|latin2|windows",
                    [](CliOptions& o, std::string_view v) {
                      return tools::PickChoice(kTargets, v, o.targetSelection);
                    },
                    "code page of the text, default latin2, or 0..3"};
-const Spec kOutput{"--output", "-o", "FILE", [](CliOptions& o, std::string_view v) {
+const Option kOutput{"--output", "-o", "FILE", [](CliOptions& o, std::string_view v) {
                      return NotEmpty(v, o.output);
                    },
                    "write the text to FILE, not standard output"};
-const Spec kRaw{"--raw", "", "FILE", [](CliOptions& o, std::string_view v) {
+const Option kRaw{"--raw", "", "FILE", [](CliOptions& o, std::string_view v) {
                   return NotEmpty(v, o.raw);
                 },
                 "also write the raw bytes to FILE"};
-const Spec kTimeout{"--timeout", "", "SECONDS", [](CliOptions& o, std::string_view v) {
+const Option kTimeout{"--timeout", "", "SECONDS", [](CliOptions& o, std::string_view v) {
                       o.timeoutSeconds = tools::ParsePositive(v);
                       if (!o.timeoutSeconds) return "'" + std::string(v) + "' is not a number of seconds";
                       return std::string();
                     },
                     "stop when no header has come after SECONDS"};
-const Spec kJson{"--json", "", "", [](CliOptions& o, std::string_view) {
+const Option kJson{"--json", "", "", [](CliOptions& o, std::string_view) {
                    o.json = true;
                    return std::string();
                  },
                  "one-line JSON summary on standard output (needs -o)"};
 
-const std::array<Spec, 10> kFetchOptions{kModel, kPort,   kBaud,    kSource, kTarget,
+const std::array<Option, 10> kFetchOptions{kModel, kPort,   kBaud,    kSource, kTarget,
                                          kOutput, kRaw,   kTimeout, kJson,   kHelp};
-const std::array<Spec, 5> kConvertOptions{kModel, kSource, kTarget, kOutput, kHelp};
-const std::array<Spec, 1> kPortsOptions{kHelp};
+const std::array<Option, 5> kConvertOptions{kModel, kSource, kTarget, kOutput, kHelp};
+const std::array<Option, 1> kPortsOptions{kHelp};
 
 struct CommandEntry {
   std::string_view name;
   Command command;
-  std::span<const Spec> options;
+  std::span<const Option> options;
   std::string_view synopsis;
   std::string_view description;
 };

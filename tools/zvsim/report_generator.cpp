@@ -461,8 +461,8 @@ const ModelPrinting& PrintingFor(int modelIndex) {
   return modelIndex == kModelB ? kPrintingB : kPrintingA;
 }
 
-UINT CodeFor(const ReportSpec& spec) {
-  return spec.modelIndex == kModelB ? spec.deviceCode : kCodeNoPolish;
+UINT CodeFor(const ReportSpec& recipe) {
+  return recipe.modelIndex == kModelB ? recipe.deviceCode : kCodeNoPolish;
 }
 
 std::chrono::sys_days FirstDay(Random& random) {
@@ -473,12 +473,12 @@ std::chrono::sys_days FirstDay(Random& random) {
 // Prints the header announcing `announced` and tests until `enough` says
 // stop.
 template <typename Enough>
-SizedReport Print(const ReportSpec& spec, int announced, Enough enough) {
-  const ModelPrinting& model = PrintingFor(spec.modelIndex);
+SizedReport Print(const ReportSpec& recipe, int announced, Enough enough) {
+  const ModelPrinting& model = PrintingFor(recipe.modelIndex);
   // The two models draw different patients from the same seed.
-  Random random(spec.seed ^ (spec.modelIndex == kModelB ? 0xB0B0B0B0ULL : 0));
+  Random random(recipe.seed ^ (recipe.modelIndex == kModelB ? 0xB0B0B0B0ULL : 0));
   std::chrono::sys_days day = FirstDay(random);
-  Printer out(CodeFor(spec));
+  Printer out(CodeFor(recipe));
   model.header(out, announced);
   model.preamble(out, announced, std::chrono::year_month_day{day + std::chrono::days{30}});
   int printed = 0;
@@ -489,8 +489,8 @@ SizedReport Print(const ReportSpec& spec, int announced, Enough enough) {
   return {std::move(out.bytes()), printed};
 }
 
-SizedReport PrintTests(const ReportSpec& spec, int tests) {
-  return Print(spec, tests, [tests](int printed, std::size_t) { return printed >= tests; });
+SizedReport PrintTests(const ReportSpec& recipe, int tests) {
+  return Print(recipe, tests, [tests](int printed, std::size_t) { return printed >= tests; });
 }
 
 }  // namespace
@@ -515,17 +515,17 @@ std::vector<std::uint8_t> EncodePolish(std::string_view utf8, UINT code) {
 
 std::size_t HeaderSize(int modelIndex) { return modelIndex == kModelB ? 12 : 11; }
 
-std::vector<std::uint8_t> MakeReport(const ReportSpec& spec) {
-  return PrintTests(spec, spec.tests < 0 ? 0 : spec.tests).bytes;
+std::vector<std::uint8_t> MakeReport(const ReportSpec& recipe) {
+  return PrintTests(recipe, recipe.tests < 0 ? 0 : recipe.tests).bytes;
 }
 
-SizedReport MakeReportOfSize(const ReportSpec& spec, std::size_t approxBytes) {
+SizedReport MakeReportOfSize(const ReportSpec& recipe, std::size_t approxBytes) {
   // The tests do not depend on the announced count, so a first pass finds
   // how many fit and a second prints them with the count in the header.
-  const int tests = Print(spec, 0, [approxBytes](int, std::size_t size) {
+  const int tests = Print(recipe, 0, [approxBytes](int, std::size_t size) {
                       return size >= approxBytes;
                     }).tests;
-  return PrintTests(spec, tests);
+  return PrintTests(recipe, tests);
 }
 
 }  // namespace zv::sim

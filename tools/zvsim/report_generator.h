@@ -34,7 +34,7 @@ struct ReportSpec {
 // Both carry CR LF line ends, printer escapes (ESC and one printable byte),
 // table rows drawn with 0xB3, patient, date and spirometry values (FVC,
 // FEV1, FEV1/FVC, PEF with units) and end with a form feed.
-std::vector<std::uint8_t> MakeReport(const ReportSpec& spec);
+std::vector<std::uint8_t> MakeReport(const ReportSpec& recipe);
 
 struct SizedReport {
   std::vector<std::uint8_t> bytes;
@@ -42,8 +42,8 @@ struct SizedReport {
 };
 
 // A report of as many tests as it takes to reach at least `approxBytes`
-// (spec.tests is ignored). For benchmarks that need megabytes of text.
-SizedReport MakeReportOfSize(const ReportSpec& spec, std::size_t approxBytes);
+// (recipe.tests is ignored). For benchmarks that need megabytes of text.
+SizedReport MakeReportOfSize(const ReportSpec& recipe, std::size_t approxBytes);
 
 // Size of the header before the first line of text.
 std::size_t HeaderSize(int modelIndex);

@@ -10,7 +10,7 @@ namespace zv::sim {
 namespace {
 
 using tools::Choice;
-using Spec = tools::OptionSpec<SimOptions>;
+using Option = tools::OptionSpec<SimOptions>;
 
 constexpr std::array<Choice, 2> kModels{{{"A", 0}, {"B", 1}}};
 constexpr std::array<Choice, 3> kBauds{{{"4800", 4800}, {"9600", 9600}, {"19200", 19200}}};
@@ -22,7 +22,7 @@ std::string Flag(bool& field) {
   return {};
 }
 
-const std::array<Spec, 11> kOptions{{
+const std::array<Option, 11> kOptions{{
     {"--model", "", "A|B", [](SimOptions& o, std::string_view v) { return tools::PickChoice(kModels, v, o.modelIndex); },
      "the simulated device (required)"},
     {"--tests", "", "N", [](SimOptions& o, std::string_view v) {
@@ -91,7 +91,7 @@ unsigned SimOptions::Baud() const {
 SimParse ParseSimOptions(std::span<const std::string> args) {
   SimParse result;
   const auto parsed =
-      tools::ParseArguments(std::span<const Spec>(kOptions), args, result.options);
+      tools::ParseArguments(std::span<const Option>(kOptions), args, result.options);
   result.error = parsed.error;
   if (!result.ok() || result.options.help) return result;
   if (!parsed.positional.empty()) {
@@ -109,7 +109,7 @@ std::string SimUsage() {
          "Plays a ZORVEL spirometer on a pseudo-terminal: prints the device path,\n"
          "waits for a reader to open it and sends the stored tests at the line's pace.\n\n"
          "Options:\n" +
-         tools::OptionsHelp(std::span<const Spec>(kOptions));
+         tools::OptionsHelp(std::span<const Option>(kOptions));
 }
 
 }  // namespace zv::sim
