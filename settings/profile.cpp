@@ -20,6 +20,10 @@ constexpr std::size_t kMaxSettingsBytes = 1 << 20;
 constexpr std::size_t kMaxLineBytes = 4096;
 
 std::string ReadSettingsText(const std::filesystem::path& path) {
+  // Only a regular file is read: a pipe or a device in its place would
+  // block the start or never end.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return {};
   std::ifstream in(path, std::ios::binary);
   if (!in) return {};
   std::string text(kMaxSettingsBytes, '\0');
