@@ -1,9 +1,11 @@
 #include "kit/temp_env.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
+#include <utility>
 
 namespace zv::testkit {
 
@@ -24,6 +26,14 @@ TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
 }
+
+ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value)
+    : name_(std::move(name)) {
+  if (const char* old = std::getenv(name_.c_str())) old_ = old;
+  PutEnv(name_, value);
+}
+
+ScopedEnv::~ScopedEnv() { PutEnv(name_, old_); }
 
 std::string ReadFileText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

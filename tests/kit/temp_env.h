@@ -34,6 +34,9 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
+// Sets a variable, or removes it for nothing (env_<platform>.cpp).
+void PutEnv(const std::string& name, const std::optional<std::string>& value);
+
 // Points the settings file and the raw-dump folder at a private temporary
 // folder: $XDG_CONFIG_HOME and $XDG_DATA_HOME.
 class IsolatedHome {
