@@ -37,7 +37,7 @@
 #include "support/file_io.h"
 #include "support/paths.h"
 #include "transfer/receive.h"
-#include "ui/reader_dlg.h"
+#include "ui/qt/reader_dlg.h"
 #include "zvsim/report_generator.h"
 
 namespace zv::bench {

@@ -17,7 +17,7 @@
 #include "kit/scripted_port.h"
 #include "kit/temp_env.h"
 #include "support/strings.h"
-#include "ui/reader_dlg.h"
+#include "ui/qt/reader_dlg.h"
 
 class QComboBox;
 class QLabel;

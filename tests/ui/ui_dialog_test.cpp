@@ -12,7 +12,7 @@
 #include "kit/printers.h"
 #include "harness.h"
 #include "res/resource.h"
-#include "ui/dialog_builder.h"
+#include "ui/qt/dialog_builder.h"
 
 namespace zv::uitest {
 namespace {

@@ -12,12 +12,12 @@
 #include "kit/printers.h"
 #include "harness.h"
 #include "res/resource.h"
-#include "ui/about_dlg.h"
-#include "ui/about_entry.h"
-#include "ui/dialog_builder.h"
-#include "ui/file_filter.h"
-#include "ui/port_names.h"
-#include "ui/qt_translations.h"
+#include "ui/qt/about_dlg.h"
+#include "ui/qt/about_entry.h"
+#include "ui/qt/dialog_builder.h"
+#include "ui/qt/file_filter.h"
+#include "ui/qt/port_names.h"
+#include "ui/qt/qt_translations.h"
 
 namespace zv::uitest {
 namespace {

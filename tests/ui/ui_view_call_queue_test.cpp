@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "harness.h"
-#include "ui/view_call_queue.h"
+#include "ui/qt/view_call_queue.h"
 
 namespace zv::uitest {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/port_names.h"
+#include "ui/qt/port_names.h"
 
 namespace zv {
 

@@ -1,4 +1,4 @@
-#include "ui/file_filter.h"
+#include "ui/qt/file_filter.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <QMenu>
 
-#include "ui/about_entry.h"
+#include "ui/qt/about_entry.h"
 
 namespace zv {
 namespace {

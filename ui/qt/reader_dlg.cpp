@@ -1,4 +1,4 @@
-#include "ui/reader_dlg.h"
+#include "ui/qt/reader_dlg.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -17,12 +17,12 @@
 #include "res/resource.h"
 #include "support/port_map.h"
 #include "support/strings.h"
-#include "ui/about_dlg.h"
-#include "ui/about_entry.h"
-#include "ui/app_icon.h"
-#include "ui/file_filter.h"
-#include "ui/port_names.h"
-#include "ui/view_call_queue.h"
+#include "ui/qt/about_dlg.h"
+#include "ui/qt/about_entry.h"
+#include "ui/qt/app_icon.h"
+#include "ui/qt/file_filter.h"
+#include "ui/qt/port_names.h"
+#include "ui/qt/view_call_queue.h"
 
 using namespace zv;
 

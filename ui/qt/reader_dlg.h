@@ -9,7 +9,7 @@
 
 #include "res/dialog_templates.h"
 #include "transfer/transfer_control.h"
-#include "ui/dialog_builder.h"
+#include "ui/qt/dialog_builder.h"
 
 namespace zv {
 class ViewCallQueue;

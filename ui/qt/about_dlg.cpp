@@ -1,11 +1,11 @@
-#include "ui/about_dlg.h"
+#include "ui/qt/about_dlg.h"
 
 #include <QPushButton>
 
 #include "res/dialog_templates.h"
 #include "res/resource.h"
-#include "ui/app_icon.h"
-#include "ui/dialog_builder.h"
+#include "ui/qt/app_icon.h"
+#include "ui/qt/dialog_builder.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

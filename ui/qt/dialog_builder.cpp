@@ -1,4 +1,4 @@
-#include "ui/dialog_builder.h"
+#include "ui/qt/dialog_builder.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,9 +1,9 @@
-#include "ui/reader_app.h"
+#include "ui/qt/reader_app.h"
 
 #include "support/strings.h"
-#include "ui/app_icon.h"
-#include "ui/qt_translations.h"
-#include "ui/reader_dlg.h"
+#include "ui/qt/app_icon.h"
+#include "ui/qt/qt_translations.h"
+#include "ui/qt/reader_dlg.h"
 #include "zv_version.h"
 
 CReaderApp::CReaderApp(int& argc, char** argv) : QApplication(argc, argv) {

@@ -1,4 +1,4 @@
-#include "ui/view_call_queue.h"
+#include "ui/qt/view_call_queue.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "ui/reader_app.h"
+#include "ui/qt/reader_app.h"
 
 int main(int argc, char** argv) {
   CReaderApp app(argc, argv);
