@@ -1,11 +1,8 @@
 #include "ui/win32/reader_dlg.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
-#include <algorithm>
 #include <array>
-#include <vector>
 
 #include "res/dialog_lists.h"
 #include "res/dialog_templates.h"
@@ -15,6 +12,7 @@
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/dialog_template.h"
 #include "ui/win32/placement.h"
+#include "ui/win32/save_file_chooser.h"
 
 using namespace zv;
 
@@ -34,24 +32,11 @@ constexpr UINT kWorkerCallsMessage = WM_APP + 1;
 // The settings panel ends this many pixels below its frame when shown.
 constexpr int kPanelMargin = 15;
 
-// Room for the path the file chooser returns.
-constexpr std::size_t kMaxPathChars = 32768;
-
 template <std::size_t N>
 void FillList(HWND list, const std::array<const char*, N>& entries) {
   for (const char* entry : entries) {
     SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(entry).c_str()));
   }
-}
-
-// "label|pattern|...||" as the file chooser takes it: each part ended by
-// a null character, the whole by a second one (a missing closing "||" is
-// made up by the one added here and the string's own terminator).
-std::wstring ChooserFilter(const std::string& filter) {
-  std::wstring parts = WideFromUtf8(filter);
-  std::replace(parts.begin(), parts.end(), L'|', L'\0');
-  parts.push_back(L'\0');
-  return parts;
 }
 
 HICON LoadAppIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
@@ -331,19 +316,7 @@ void CReaderDlg::ShowMessage(const std::string& text) {
 
 std::optional<std::filesystem::path> CReaderDlg::ChooseSaveFile(
     const std::string& filter, const std::string& defaultExtension) {
-  const std::wstring filterParts = ChooserFilter(filter);
-  const std::wstring extension = WideFromUtf8(defaultExtension);
-  std::vector<wchar_t> file(kMaxPathChars, L'\0');
-  OPENFILENAMEW chooser{};
-  chooser.lStructSize = sizeof chooser;
-  chooser.hwndOwner = window_;
-  chooser.lpstrFilter = filterParts.c_str();
-  chooser.lpstrFile = file.data();
-  chooser.nMaxFile = static_cast<::DWORD>(file.size());
-  chooser.lpstrDefExt = extension.c_str();
-  chooser.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING;
-  if (!GetSaveFileNameW(&chooser)) return std::nullopt;
-  return std::filesystem::path(file.data());
+  return zv::ChooseSaveFile(window_, filter, defaultExtension);
 }
 
 int CReaderDlg::ReadModelIndex() {
