@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "kit/convert_reference.h"
 #include "kit/fake_dialog_view.h"
 #include "kit/pty.h"
 #include "kit/recording_view.h"
@@ -25,7 +26,6 @@
 #include "res/resource.h"
 #include "support/paths.h"
 #include "support/rs232.h"
-#include "transfer/convert.h"
 #include "transfer/receive.h"
 #include "transfer/transfer_control.h"
 
@@ -278,9 +278,8 @@ TEST_F(DialogTransfer, DeviceVanishingMidTransferKeepsAndDumpsEveryByte) {
   ExpectIdleAfterTransfer();
   EXPECT_TRUE(view_.ButtonEnabled(IDC_SAVE));
   EXPECT_EQ(testkit::ReadFileText(RawDumpPath(kModelB)), stream);
-  Bytes cleaned(stream.begin(), stream.end());
-  ConvertBuffer(cleaned, kModelB, 2, 0);
-  EXPECT_EQ(control_->buffer(), cleaned);
+  EXPECT_EQ(control_->buffer(),
+            testkit::ReferenceConvert(Bytes(stream.begin(), stream.end()), kModelB, 2, 0));
 }
 
 TEST_F(DialogTransfer, DeviceVanishingBeforeTheHeaderWaitsForStopAndKeepsThePart) {

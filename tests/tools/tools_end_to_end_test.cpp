@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "kit/convert_reference.h"
 #include "kit/pty.h"
 #include "kit/temp_env.h"
 #include "support/paths.h"
 #include "support/rs232.h"
 #include "tools/child_process.h"
-#include "transfer/convert.h"
 #include "transfer/receive.h"
 #include "zv_version.h"
 #include "zvsim/report_generator.h"
@@ -41,9 +41,9 @@ Bytes Read(const fs::path& path) {
   return Bytes(bytes.begin(), bytes.end());
 }
 
-Bytes Converted(Bytes bytes, int model, int target, int source) {
-  ConvertBuffer(bytes, model, target, source);
-  return bytes;
+// The text the reader must write: the clean-up rules applied literally.
+Bytes Converted(const Bytes& bytes, int model, int target, int source) {
+  return testkit::ReferenceConvert(bytes, model, target, source);
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
