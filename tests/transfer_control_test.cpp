@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "kit/busy_line_port.h"
 #include "kit/convert_reference.h"
 #include "kit/fake_dialog_view.h"
 #include "kit/fake_file_writer.h"
@@ -86,7 +87,13 @@ class TransferControlTest : public ::testing::Test {
     TransferEnvironment env;
     env.makePort = [this]() -> std::unique_ptr<CRS232> {
       ++portsMade_;
-      if (useRealPort_) return std::make_unique<CRS232>();
+      if (useRealPort_) {
+        // Busy until kStreamA, which the test writes, has been read: the
+        // test thread writing late cannot pass for the line falling silent.
+        auto port = std::make_unique<testkit::BusyLinePort>();
+        port->StayBusyUntil(kStreamA.size());
+        return port;
+      }
       if (!nextPort_) nextPort_ = std::make_unique<ScriptedPort>();
       return std::move(nextPort_);
     };
