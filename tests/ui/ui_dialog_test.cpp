@@ -155,6 +155,35 @@ TEST_P(DialogLook, SettingsShowsThePanelTo15PixelsBelowItsFrameAndHidesItAgain) 
   EXPECT_EQ(dialog.frameGeometry().top(), top);
 }
 
+// Hit-testing as mouse input does it: the widget found under the centre of
+// every control that takes input is that control (or its own part, the
+// edit field of a list); group boxes and labels never take the click.
+TEST_P(DialogLook, EveryControlGetsTheClickAimedAtItWithThePanelHiddenAndShown) {
+  const Variant& variant = GetParam();
+  CReaderDlg& dialog = Open(variant.language);
+  for (const bool shown : {false, true}) {
+    SCOPED_TRACE(shown ? "panel shown" : "panel hidden");
+    if (shown) Click(IDC_SETTINGS);
+    std::size_t reached = 0;
+    for (QWidget* control : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      const QPoint centre = control->geometry().center();
+      if (control->isHidden() || !dialog.rect().contains(centre)) continue;
+      const QWidget* hit = dialog.childAt(centre);
+      const QString found = hit ? hit->metaObject()->className() : QString("nothing");
+      if (qobject_cast<QLabel*>(control) || qobject_cast<QGroupBox*>(control)) {
+        EXPECT_NE(hit, control) << control->metaObject()->className() << " takes clicks";
+      } else if (control->focusPolicy() != Qt::NoFocus) {
+        EXPECT_TRUE(hit == control || control->isAncestorOf(hit))
+            << "control " << control->objectName().toStdString() << " is covered by "
+            << found.toStdString();
+        ++reached;
+      }
+    }
+    // Hidden: the four buttons and the two model buttons; shown: the lists too.
+    EXPECT_EQ(reached, shown ? variant.tabOrder.size() + 2 : 6u);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothLanguages, DialogLook, ::testing::Values(kEnglish, kPolish),
                          [](const auto& info) {
                            return info.param.language == Language::Polish ? "Polish" : "English";

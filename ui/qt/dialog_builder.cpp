@@ -123,6 +123,23 @@ QWidget* MakeControl(QDialog& dialog, const ControlTemplate& control, const QIco
   return new QWidget(&dialog);
 }
 
+// Group boxes, texts and the icon let the mouse through to whatever lies
+// under them, as they do on Windows. A group box comes after the button it
+// frames in template order, which puts it above the button.
+bool PassesMouseThrough(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::GroupBox:
+    case ControlKind::StaticLeft:
+    case ControlKind::StaticCentred:
+    case ControlKind::StaticRight:
+    case ControlKind::StaticNoPrefix:
+    case ControlKind::Icon:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void Place(QWidget& widget, const ControlTemplate& control, const DialogUnits& units) {
   const QRect rect = units.ToPixels(control.rect);
   if (auto* combo = qobject_cast<QComboBox*>(&widget)) {
@@ -207,6 +224,7 @@ BuiltControls BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate,
   for (const ControlTemplate& control : dialogTemplate.controls) {
     QWidget* widget = MakeControl(dialog, control, appIcon);
     Place(*widget, control, units);
+    widget->setAttribute(Qt::WA_TransparentForMouseEvents, PassesMouseThrough(control.kind));
     if (control.kind == ControlKind::RadioButtonGroupStart) {
       group = new QButtonGroup(&dialog);
       built.radioGroups[control.id] = group;
