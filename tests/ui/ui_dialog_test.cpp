@@ -1,6 +1,7 @@
 // The main dialog without a transfer: its look in both languages, the
 // model rule, the settings panel, the port index and the stored settings.
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
@@ -237,6 +238,30 @@ TEST_F(DialogBehaviour, ThePortIndexFollowsTheListOnlyWhenTheListLosesTheFocus) 
   port->setCurrentIndex(-1);
   Button(IDC_SETTINGS)->setFocus(Qt::TabFocusReason);
   EXPECT_EQ(dialog.transferControl().portIndex, -1);
+}
+
+// Mended: the settings were saved before the focus left the list, so a port
+// chosen with the arrow keys was lost by closing the window.
+TEST_F(DialogBehaviour, ClosingTheWindowFromThePortListKeepsThePortItShows) {
+  const std::pair<const char*, std::function<void(CReaderDlg&)>> closings[] = {
+      {"Esc", [](CReaderDlg&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); }},
+      {"close box", [](CReaderDlg& dialog) { dialog.close(); }},
+  };
+  for (const auto& [name, closeWindow] : closings) {
+    SCOPED_TRACE(name);
+    WriteSettings("");
+    CReaderDlg& dialog = Open(Language::English);
+    Click(IDC_SETTINGS);
+    List(IDC_PORT)->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(WaitUntil([&] { return List(IDC_PORT)->hasFocus(); }));
+    QTest::keyClick(List(IDC_PORT), Qt::Key_Down);
+    QTest::keyClick(List(IDC_PORT), Qt::Key_Down);
+
+    closeWindow(dialog);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_NE(SettingsText().find("Com=2"), std::string::npos) << SettingsText();
+    Close();
+  }
 }
 
 TEST_F(DialogBehaviour, EnterInsideThePortListStartsWithThePortStoredBefore) {

@@ -224,6 +224,8 @@ void CReaderDlg::Finish() {
   finished_ = true;
   workerCalls_->Close();  // a closing dialog shows no more progress
   control_.StopAndJoin();
+  // Closing the window ends the port list's focus too: take its port first.
+  if (List(IDC_PORT)->hasFocus()) OnKillFocusPort();
   UpdateData();
   control_.targetSelection = ListSelection(IDC_CODE_DEST);
   control_.sourceSelection = ListSelection(IDC_CODE_SOURCE);
