@@ -295,19 +295,29 @@ TEST_F(DialogBehaviour, TheSettingsFramesMnemonicFocusesTheBaudList) {
   EXPECT_TRUE(List(IDC_BAUD)->hasFocus());
 }
 
-TEST_F(DialogBehaviour, StartWithNoPortSelectedShowsTheLibrarysErrorAndStaysIdle) {
-  CReaderDlg& dialog = Open(Language::English);
-  Click(IDC_SETTINGS);
-  List(IDC_PORT)->setFocus(Qt::TabFocusReason);
-  List(IDC_PORT)->setCurrentIndex(-1);
+TEST_F(DialogBehaviour, StartWithNoPortSelectedShowsTheLibrarysErrorInTheDialogsLanguage) {
+  const std::tuple<Language, const char*, const char*> cases[] = {
+      {Language::English, "No serial port is selected: choose a COM port and try again.",
+       "START !"},
+      {Language::Polish, "Nie wybrano portu szeregowego: wybierz port COM i spróbuj ponownie.",
+       "Transmituj !"},
+  };
+  for (const auto& [language, message, start] : cases) {
+    SCOPED_TRACE(message);
+    messages_.clear();
+    CReaderDlg& dialog = Open(language);
+    Click(IDC_SETTINGS);
+    List(IDC_PORT)->setFocus(Qt::TabFocusReason);
+    List(IDC_PORT)->setCurrentIndex(-1);
 
-  Click(IDC_START);
-  EXPECT_EQ(dialog.transferControl().portIndex, -1);
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_FALSE(messages_[0].isEmpty());
-  EXPECT_EQ(ButtonText(IDC_START), "START !");
-  EXPECT_TRUE(Button(IDOK)->isEnabled());
-  EXPECT_EQ(dialog.transferControl().State(), TransferState::Idle);
+    Click(IDC_START);
+    EXPECT_EQ(dialog.transferControl().portIndex, -1);
+    EXPECT_EQ(messages_, std::vector<QString>{QString::fromUtf8(message)});
+    EXPECT_EQ(ButtonText(IDC_START), QString::fromUtf8(start));
+    EXPECT_TRUE(Button(IDOK)->isEnabled());
+    EXPECT_EQ(dialog.transferControl().State(), TransferState::Idle);
+    Close();
+  }
 }
 
 TEST_F(DialogBehaviour, SettingsSurviveARestart) {

@@ -81,7 +81,7 @@ CReaderDlg::CReaderDlg(TransferEnvironment environment, Prompts prompts, Languag
       workerCalls_(new ViewCallQueue(this)),
       control_(*this, std::move(environment)) {
   controls_ = BuildDialog(*this, MainDialogTemplate(language_), AppIcon());
-  SetErrorReporter([this](const std::string& message) { ShowMessage(message); });
+  SetErrorReporter([this](const std::string& message) { ShowMessage(message); }, language_);
   ConnectHandlers();
   OnInitDialog();
 }
