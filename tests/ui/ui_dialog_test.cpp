@@ -105,10 +105,12 @@ TEST_P(DialogLook, StartsAsTheTemplateAndTheStoredSettingsSay) {
   EXPECT_EQ(List(IDC_BAUD)->currentIndex(), 0);
   const QStringList ports = Entries(*List(IDC_PORT));
   ASSERT_EQ(ports.size(), 256);
-  EXPECT_EQ(ports[0], QString::fromStdString("COM 1 (" + pty_.SlavePath() + ")"));
-  EXPECT_EQ(ports[1], "COM 2 (/dev/ttyS1)");
-  EXPECT_EQ(ports[32], "COM 33 (/dev/ttyUSB0)");
+  const char* connected = variant.language == Language::Polish ? " — podłączony" : " — connected";
+  EXPECT_EQ(ports[0], QString::fromStdString("COM 1 (" + pty_.SlavePath() + ")" + connected));
+  EXPECT_TRUE(List(IDC_PORT)->itemData(0, Qt::FontRole).value<QFont>().bold());
+  EXPECT_TRUE(ports[1].startsWith("COM 2 (/dev/ttyS1)"));
   EXPECT_EQ(ports[96], "COM 97");
+  EXPECT_FALSE(List(IDC_PORT)->itemData(96, Qt::FontRole).value<QFont>().bold());
   EXPECT_EQ(ports[255], "COM 256");
   EXPECT_EQ(List(IDC_PORT)->currentIndex(), 0);
   EXPECT_EQ(List(IDC_PORT)->currentText(), "COM 1") << "the closed box is too narrow for more";

@@ -21,7 +21,6 @@
 #include "ui/qt/about_entry.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/file_filter.h"
-#include "ui/qt/port_names.h"
 #include "ui/qt/view_call_queue.h"
 
 using namespace zv;
@@ -48,18 +47,29 @@ QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The port list shows "COM n (device)" when open and only "COM n" in its
-// closed box, which is too narrow for a device path.
+// The port list shows "COM n (device) — connected" when open and only
+// "COM n" in its closed box, which is too narrow for more.
 class PortListModel : public QStandardItemModel {
  public:
   using QStandardItemModel::QStandardItemModel;
 
   QVariant data(const QModelIndex& index, int role) const override {
     const QVariant value = QStandardItemModel::data(index, role);
-    return role == Qt::EditRole ? QVariant(value.toString().section(QStringLiteral(" ("), 0, 0))
+    return role == Qt::EditRole ? QVariant(value.toString().section(QLatin1Char(' '), 0, 1))
                                 : value;
   }
 };
+
+// Fills the port list with COM 1 to 256; the ports present on this
+// machine are marked and bold.
+void FillPortList(QComboBox& list, Language language) {
+  QFont bold = list.font();
+  bold.setBold(true);
+  for (const PortListItem& item : PortListItems()) {
+    list.addItem(FromUtf8(PortListEntry(item, language)));
+    if (item.present) list.setItemData(list.count() - 1, bold, Qt::FontRole);
+  }
+}
 
 std::optional<std::filesystem::path> RunSaveFileDialog(const QString& filter,
                                                       const QString& defaultExtension) {
@@ -134,10 +144,7 @@ void CReaderDlg::FillLists() {
 
   QComboBox* port = List(IDC_PORT);
   port->setModel(new PortListModel(port));
-  const std::vector<std::optional<std::string>> devices = AllPortDevices();
-  for (int com = 1; com <= kMaxComNumber; ++com) {
-    port->addItem(FromUtf8(PortListEntry(com, devices.at(static_cast<std::size_t>(com)))));
-  }
+  FillPortList(*port, language_);
   if (control_.portIndex < 0 || control_.portIndex >= kMaxComNumber) control_.portIndex = 0;
   port->setCurrentIndex(control_.portIndex);
 
