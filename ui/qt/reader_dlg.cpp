@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QStandardItemModel>
+#include <algorithm>
 #include <array>
 
 #include "res/resource.h"
@@ -244,14 +245,20 @@ void CReaderDlg::done(int result) {
   QDialog::done(result);
 }
 
+// An empty range draws an empty bar, as a native progress bar does;
+// QProgressBar would draw a busy animation that never stops.
 void CReaderDlg::SetProgressRange(int lower, int upper) {
-  workerCalls_->Push(
-      [this, lower, upper] { controls_.Get<QProgressBar>(IDC_PROGRESS)->setRange(lower, upper); });
+  workerCalls_->Push([this, lower, upper] {
+    progressRangeEmpty_ = upper <= lower;
+    controls_.Get<QProgressBar>(IDC_PROGRESS)->setRange(lower, std::max(upper, lower + 1));
+  });
 }
 
 void CReaderDlg::SetProgressPos(int position) {
-  workerCalls_->Push(
-      [this, position] { controls_.Get<QProgressBar>(IDC_PROGRESS)->setValue(position); });
+  workerCalls_->Push([this, position] {
+    auto* bar = controls_.Get<QProgressBar>(IDC_PROGRESS);
+    bar->setValue(progressRangeEmpty_ ? bar->minimum() : position);
+  });
 }
 
 void CReaderDlg::SetStatusText(const std::string& text) {
