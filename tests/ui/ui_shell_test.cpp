@@ -91,6 +91,19 @@ TEST_P(AboutEntry, TheContextMenuOpensTheAboutBox) {
   EXPECT_TRUE(dialog.isVisible());
 }
 
+TEST_P(AboutEntry, F1OpensTheAboutBox) {
+  CReaderDlg& dialog = Open(GetParam());
+  QString aboutTitle;
+  WhenShown([] { return qobject_cast<CAboutDlg*>(QApplication::activeModalWidget()); },
+            [&](QWidget* about) {
+              aboutTitle = about->windowTitle();
+              QTest::keyClick(about, Qt::Key_Escape);
+            });
+  QTest::keyClick(&dialog, Qt::Key_F1);
+  EXPECT_EQ(aboutTitle, "About ZVReader");
+  EXPECT_TRUE(dialog.isVisible());
+}
+
 INSTANTIATE_TEST_SUITE_P(BothLanguages, AboutEntry,
                          ::testing::Values(Language::English, Language::Polish));
 
