@@ -123,21 +123,25 @@ QWidget* MakeControl(QDialog& dialog, const ControlTemplate& control, const QIco
   return new QWidget(&dialog);
 }
 
-// Group boxes, texts and the icon let the mouse through to whatever lies
-// under them, as they do on Windows. A group box comes after the button it
-// frames in template order, which puts it above the button.
-bool PassesMouseThrough(ControlKind kind) {
+// Group boxes and static texts: they frame or label other controls.
+bool IsFrameOrText(ControlKind kind) {
   switch (kind) {
     case ControlKind::GroupBox:
     case ControlKind::StaticLeft:
     case ControlKind::StaticCentred:
     case ControlKind::StaticRight:
     case ControlKind::StaticNoPrefix:
-    case ControlKind::Icon:
       return true;
     default:
       return false;
   }
+}
+
+// Frames, texts and the icon let the mouse through to whatever lies under
+// them, as they do on Windows. A group box comes after the button it frames
+// in template order, which puts it above the button.
+bool PassesMouseThrough(ControlKind kind) {
+  return IsFrameOrText(kind) || kind == ControlKind::Icon;
 }
 
 void Place(QWidget& widget, const ControlTemplate& control, const DialogUnits& units) {
@@ -155,10 +159,7 @@ void Place(QWidget& widget, const ControlTemplate& control, const DialogUnits& u
 // A label or group box whose text has an '&' mnemonic: the key moves the
 // focus to the next control with a tab stop.
 bool HasMnemonic(const ControlTemplate& control) {
-  const bool labelled = control.kind == ControlKind::GroupBox ||
-                        control.kind == ControlKind::StaticLeft ||
-                        control.kind == ControlKind::StaticCentred ||
-                        control.kind == ControlKind::StaticRight;
+  const bool labelled = IsFrameOrText(control.kind) && control.kind != ControlKind::StaticNoPrefix;
   return labelled && !QKeySequence::mnemonic(Text(control)).isEmpty();
 }
 
