@@ -45,3 +45,9 @@ ZV_BENCH_PACKAGES=(
   qt6-base-dev fonts-dejavu-core
   libbenchmark-dev libxcb1-dev xvfb xauth
 )
+
+# What scripts/package needs besides the build: CPack's Debian generator
+# (dpkg-shlibdeps from dpkg-dev, file to find the programs).
+ZV_PACKAGE_PACKAGES=(
+  dpkg-dev file
+)
