@@ -47,7 +47,9 @@ ZV_BENCH_PACKAGES=(
 )
 
 # What scripts/package needs besides the build: CPack's Debian generator
-# (dpkg-shlibdeps from dpkg-dev, file to find the programs).
+# (dpkg-shlibdeps from dpkg-dev, file to find the programs), the Windows
+# cross-compiler and NSIS.
 ZV_PACKAGE_PACKAGES=(
   dpkg-dev file
+  g++-mingw-w64-x86-64-posix nsis
 )
