@@ -53,3 +53,11 @@ ZV_PACKAGE_PACKAGES=(
   dpkg-dev file
   g++-mingw-w64-x86-64-posix nsis
 )
+
+# What scripts/test-packages needs to check and install the packages: the
+# Debian checkers, a virtual display to see the dialog, and Wine.
+ZV_PACKAGE_TEST_PACKAGES=(
+  lintian desktop-file-utils appstream
+  xvfb xauth xdotool imagemagick
+  wine wine64
+)
