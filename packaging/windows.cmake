@@ -2,7 +2,7 @@
 # stripped programs of this build. `cmake --build . --target windows_packages`
 # writes them into packages/ of the build directory.
 
-if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8 OR NOT TARGET zvreader-cli)
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8 OR NOT TARGET zvreader-cli OR NOT CMAKE_STRIP)
   return()
 endif()
 

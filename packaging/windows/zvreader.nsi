@@ -27,6 +27,7 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\ZVReader"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
+BrandingText "ZVReader ${VERSION}"
 
 VIProductVersion "${VERSION}"
 VIFileVersion "${VERSION}"
