@@ -33,8 +33,9 @@ ZV_WINDOWS_PACKAGES=(
   locales xvfb xauth xdotool imagemagick
 )
 
-# What scripts/screenshots needs besides the build: a virtual display, a
-# way to press keys in it and to save a window as a picture.
+# What scripts/screenshots and scripts/test-gui need besides the build: a
+# virtual display (xvfb-run needs xauth), a way to click and press keys in
+# it and to save a window as a picture.
 ZV_SCREENSHOT_PACKAGES=(
   xvfb xauth xdotool imagemagick
 )
@@ -47,4 +48,20 @@ ZV_BENCH_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev fonts-dejavu-core
   libbenchmark-dev libxcb1-dev xvfb xauth
+)
+
+# What scripts/package needs besides the build: CPack's Debian generator
+# (dpkg-shlibdeps from dpkg-dev, file to find the programs), the Windows
+# cross-compiler and NSIS.
+ZV_PACKAGE_PACKAGES=(
+  dpkg-dev file
+  g++-mingw-w64-x86-64-posix nsis
+)
+
+# What scripts/test-packages needs to check and install the packages: the
+# Debian checkers, a virtual display to see the dialog, and Wine.
+ZV_PACKAGE_TEST_PACKAGES=(
+  lintian desktop-file-utils appstream
+  xvfb xauth xdotool imagemagick
+  wine wine64
 )
