@@ -59,10 +59,13 @@ void Print(const std::string& line) {
   std::fputc('\n', stdout);
 }
 
+// A window's text, asked of the window itself: GetWindowText would give
+// another program's window's caption, not what a list box shows.
 std::wstring Text(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(),
-                                                      static_cast<int>(text.size()))));
+  const auto length = static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(length + 1, L'\0');
+  text.resize(static_cast<std::size_t>(SendMessageW(window, WM_GETTEXT, text.size(),
+                                                    reinterpret_cast<LPARAM>(text.data()))));
   return text;
 }
 
@@ -182,11 +185,13 @@ bool DroppedItemCenter(HWND list, int index) {
   return true;
 }
 
+// A list's selection, the text its box shows and the selected entry.
 void PrintList(HWND dialog, const char* name, int id) {
   const HWND list = GetDlgItem(dialog, id);
   const int selection = static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0));
   Print(std::string(name) + ".selection=" + std::to_string(selection));
-  Print(std::string(name) + ".text=" + (selection >= 0 ? Utf8(ListEntry(list, selection)) : ""));
+  Print(std::string(name) + ".text=" + Utf8(Text(list)));
+  Print(std::string(name) + ".entry=" + (selection >= 0 ? Utf8(ListEntry(list, selection)) : ""));
   Print(std::string(name) + ".enabled=" + (IsWindowEnabled(list) ? "1" : "0"));
   Print(std::string(name) + ".visible=" + (IsWindowVisible(list) ? "1" : "0"));
 }

@@ -12,6 +12,7 @@
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/dialog_template.h"
 #include "ui/win32/placement.h"
+#include "ui/win32/port_list.h"
 #include "ui/win32/save_file_chooser.h"
 
 using namespace zv;
@@ -28,6 +29,9 @@ constexpr DialogFrame kMainFrame{
 
 // Wakes the window for the worker's queued calls.
 constexpr UINT kWorkerCallsMessage = WM_APP + 1;
+// Shows only "COM n" in the port list's box, once the list has put the
+// whole entry there.
+constexpr UINT kPortShownMessage = WM_APP + 2;
 
 // The settings panel ends this many pixels below its frame when shown.
 constexpr int kPanelMargin = 15;
@@ -54,7 +58,7 @@ CReaderDlg::CReaderDlg(HINSTANCE instance, Language language)
       smallIcon_(LoadAppIcon(instance, SM_CXSMICON, SM_CYSMICON)),
       workerCalls_(kWorkerCallsMessage),
       control_(*this) {
-  SetErrorReporter([this](const std::string& message) { ShowMessage(message); });
+  SetErrorReporter([this](const std::string& message) { ShowMessage(message); }, language_);
 }
 
 CReaderDlg::~CReaderDlg() {
@@ -99,6 +103,9 @@ INT_PTR CReaderDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
     case kWorkerCallsMessage:
       workerCalls_.RunPending();
       return TRUE;
+    case kPortShownMessage:
+      ShowComInBox(Item(IDC_PORT));
+      return TRUE;
     case WM_DESTROY:
       OnDestroy();
       return FALSE;
@@ -121,6 +128,8 @@ void CReaderDlg::OnCommand(int id, int code) {
       {IDC_MODEL_B, BN_CLICKED, &CReaderDlg::OnModel},
       {IDC_MODEL_A, BN_CLICKED, &CReaderDlg::OnModel},
       {IDC_PORT, CBN_KILLFOCUS, &CReaderDlg::OnKillFocusPort},
+      {IDC_PORT, CBN_SELCHANGE, &CReaderDlg::OnPortShown},
+      {IDC_PORT, CBN_CLOSEUP, &CReaderDlg::OnPortShown},
       {ID_TRANSFER_END, 0, &CReaderDlg::OnTransferEnd},
       {IDOK, BN_CLICKED, &CReaderDlg::OnOK},
       {IDCANCEL, BN_CLICKED, &CReaderDlg::OnCancel},
@@ -164,13 +173,10 @@ void CReaderDlg::FillLists() {
   SendMessageW(baud, CB_SETCURSEL, 0, 0);
 
   const HWND port = Item(IDC_PORT);
-  SendMessageW(port, CB_INITSTORAGE, kMaxComNumber, kMaxComNumber * 16);
-  for (int com = 1; com <= kMaxComNumber; ++com) {
-    const std::wstring entry = L"COM " + std::to_wstring(com);
-    SendMessageW(port, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-  }
+  FillPortList(port, language_);
   if (control_.portIndex < 0 || control_.portIndex >= kMaxComNumber) control_.portIndex = 0;
   SendMessageW(port, CB_SETCURSEL, static_cast<WPARAM>(control_.portIndex), 0);
+  ShowComInBox(port);
 
   const HWND target = Item(IDC_CODE_DEST);
   FillList(target, kTargetEncodingEntries);
@@ -253,6 +259,10 @@ void CReaderDlg::OnModel() {
 }
 
 void CReaderDlg::OnKillFocusPort() { control_.portIndex = ListSelection(IDC_PORT); }
+
+// The list has just put the whole entry into its box, or will do so right
+// after this notification: the box is cut to "COM n" after that.
+void CReaderDlg::OnPortShown() { PostMessageW(window_, kPortShownMessage, 0, 0); }
 
 void CReaderDlg::OnTransferEnd() { control_.OnTransferEnd(); }
 

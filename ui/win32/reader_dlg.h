@@ -72,6 +72,7 @@ class CReaderDlg final : public zv::IDialogView {
   void OnSave();
   void OnModel();
   void OnKillFocusPort();
+  void OnPortShown();
   void OnTransferEnd();
   void OnOK();
   void OnCancel();
