@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -29,8 +30,15 @@ struct Console {
 // and the cleaned text.
 int RunFetch(const CliOptions& options, Console& console);
 
-// Cleans and converts a raw dump.
+// Cleans and converts a raw dump or an archived transfer.
 int RunConvert(const CliOptions& options, Console& console);
+
+// Lists the archived transfers with their counts.
+int RunArchive(const CliOptions& options, Console& console);
+
+// Cleans received bytes, in place, into the text the options ask for (a
+// code page, or UTF-8) and returns its length.
+std::size_t MakeText(std::vector<std::uint8_t>& bytes, int modelIndex, const CliOptions& options);
 
 // Writes the text to `output` atomically, or to console.out when `output`
 // is empty; says why on console.err when it cannot.

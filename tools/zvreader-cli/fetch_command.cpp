@@ -5,7 +5,7 @@
 #include "support/file_io.h"
 #include "support/paths.h"
 #include "support/rs232.h"
-#include "transfer/convert.h"
+#include "transfer/archive.h"
 #include "transfer/receive.h"
 #include "transfer/result_files.h"
 #include "transfer/transfer_control.h"
@@ -35,6 +35,7 @@ struct FetchResult {
   int countedTests = 0;
   bool stopped = false;
   std::optional<std::string> rawFile;
+  std::optional<std::string> archiveFile;
   std::optional<std::string> outputFile;
   std::size_t outputBytes = 0;
 };
@@ -87,17 +88,26 @@ Ending Transfer(CRS232& port, TransferShared& shared, ProgressView& view,
   return stopped ? Ending::Stopped : Ending::Silence;
 }
 
-// The raw dump of the model, as the dialog writes it, and the copy asked
-// for. False when a file could not be written.
+// The raw dump of the model and its archive copy, as the dialog writes
+// them, and the copy asked for. False when the dump or the copy could not
+// be written; the archive only warns, as the dump holds the same bytes.
 bool KeepRawBytes(const CliOptions& options, const std::vector<std::uint8_t>& bytes,
                   FetchResult& result, Console& console) {
+  TransferArchive archive;
+  const KeptBytes kept = KeepReceivedBytes(options.modelIndex, bytes, RealFileWriter(), archive);
   bool ok = true;
-  if (const FileResult dump = WriteRawDump(options.modelIndex, bytes, RealFileWriter()); dump) {
+  if (kept.dump) {
     result.rawFile = RawDumpPath(options.modelIndex).string();
   } else {
     console.err << "zvreader-cli: cannot write the raw dump " << RawDumpPath(options.modelIndex).string()
-                << ": " << dump.reason << std::endl;
+                << ": " << kept.dump.reason << std::endl;
     ok = false;
+  }
+  if (kept.archived.result) {
+    result.archiveFile = kept.archived.file.string();
+  } else {
+    console.err << "zvreader-cli: cannot keep the transfer in the archive "
+                << archive.Folder().string() << ": " << kept.archived.result.reason << std::endl;
   }
   if (!options.raw.empty()) {
     if (const FileResult copy = RealFileWriter().WriteAtomic(options.raw, bytes); !copy) {
@@ -130,6 +140,7 @@ std::string Conclusion(const FetchResult& result) {
   if (result.expectedTests) text += " of " + std::to_string(*result.expectedTests) + " announced";
   if (result.stopped) text += " (stopped)";
   if (result.rawFile) text += "; raw dump: " + *result.rawFile;
+  if (result.archiveFile) text += "; archive: " + *result.archiveFile;
   if (result.outputFile) text += "; text: " + *result.outputFile;
   return text + ".";
 }
@@ -159,8 +170,7 @@ int RunFetch(const CliOptions& options, Console& console) {
   bool filesOk = true;
   if (!bytes.empty()) {
     filesOk = KeepRawBytes(options, bytes, result, console);
-    result.outputBytes = ConvertBuffer(bytes, options.modelIndex, options.targetSelection,
-                                       options.sourceSelection);
+    result.outputBytes = MakeText(bytes, options.modelIndex, options);
     if (WriteText(options.output, bytes, console)) {
       if (!options.output.empty()) result.outputFile = options.output;
     } else {
