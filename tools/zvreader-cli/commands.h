@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "transfer/archive.h"
+#include "transfer/result_files.h"
 #include "zvreader-cli/cli_options.h"
 
 namespace zv::cli {
@@ -35,6 +37,12 @@ int RunConvert(const CliOptions& options, Console& console);
 
 // Lists the archived transfers with their counts.
 int RunArchive(const CliOptions& options, Console& console);
+
+// Keeps the raw bytes of a transfer as the dialog does (KeepReceivedBytes:
+// the raw dump and the archive) and says on console.err what could not be
+// written.
+KeptBytes KeepAndReport(int modelIndex, const std::vector<std::uint8_t>& bytes,
+                        TransferArchive& archive, Console& console);
 
 // Cleans received bytes, in place, into the text the options ask for (a
 // code page, or UTF-8) and returns its length.

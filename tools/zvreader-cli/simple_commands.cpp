@@ -30,6 +30,20 @@ std::size_t MakeText(std::vector<std::uint8_t>& bytes, int modelIndex, const Cli
   return ConvertBuffer(bytes, modelIndex, options.targetSelection, options.sourceSelection);
 }
 
+KeptBytes KeepAndReport(int modelIndex, const std::vector<std::uint8_t>& bytes,
+                        TransferArchive& archive, Console& console) {
+  const KeptBytes kept = KeepReceivedBytes(modelIndex, bytes, RealFileWriter(), archive);
+  if (!kept.dump) {
+    console.err << "zvreader-cli: cannot write the raw dump " << RawDumpPath(modelIndex).string()
+                << ": " << kept.dump.reason << std::endl;
+  }
+  if (!kept.archived.result) {
+    console.err << "zvreader-cli: cannot keep the transfer in the archive "
+                << archive.Folder().string() << ": " << kept.archived.result.reason << std::endl;
+  }
+  return kept;
+}
+
 bool WriteText(const std::string& output, const std::vector<std::uint8_t>& text, Console& console) {
   if (output.empty()) {
     console.out.write(reinterpret_cast<const char*>(text.data()),
