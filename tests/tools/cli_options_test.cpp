@@ -90,6 +90,7 @@ TEST(CliValues, BadValuesAndUnknownOptionsAreUsageErrors) {
       {"convert"},                      {"convert", "a", "b"},
       {"convert", "--port", "COM1", "in"}, {"ports", "--model", "A"},
       {"ports", "extra"},               {"upload"},
+      {"watch"},                        {"watch", "--out-dir", "d", "-o", "t"},
       {},                               {"--version", "fetch"},
   };
   for (const auto& args : rejected) {

@@ -99,8 +99,15 @@ const Option kJsonLines{"--json", "", "", [](CliOptions& o, std::string_view) {
                       },
                       "one JSON object per transfer and line"};
 
+const Option kOutDir{"--out-dir", "", "DIR", [](CliOptions& o, std::string_view v) {
+                     return NotEmpty(v, o.outDir);
+                   },
+                   "write the text of each transfer into DIR (required)"};
+
 const std::array<Option, 5> kConvertOptions{kModel, kSource, kTarget, kOutput, kHelp};
 const std::array<Option, 2> kArchiveOptions{kJsonLines, kHelp};
+const std::array<Option, 8> kWatchOptions{kModel,  kPort,   kBaud,      kSource,
+                                          kTarget, kOutDir, kJsonLines, kHelp};
 const std::array<Option, 1> kPortsOptions{kHelp};
 
 struct CommandEntry {
@@ -111,7 +118,7 @@ struct CommandEntry {
   std::string_view description;
 };
 
-const std::array<CommandEntry, 4> kCommands{{
+const std::array<CommandEntry, 5> kCommands{{
     {"fetch", Command::Fetch, kFetchOptions,
      "zvreader-cli fetch [--model A|B] [--port COMn|PATH] [--baud RATE] [--source usb|rs232]\n"
      "                   [--target none|mazovia|latin2|windows|utf8] [-o FILE] [--raw FILE]\n"
@@ -136,6 +143,16 @@ const std::array<CommandEntry, 4> kCommands{{
      "tests counted of announced, file. The archive keeps the last 500 transfers\n"
      "or those of the last 90 days, whichever are more.\n"
      "Exit status: 0 listed, 1 a file could not be read."},
+    {"watch", Command::Watch, kWatchOptions,
+     "zvreader-cli watch [--model A|B] [--port COMn|PATH] [--baud RATE] [--source usb|rs232]\n"
+     "                   [--target none|mazovia|latin2|windows|utf8] --out-dir DIR [--json]",
+     "Keeps the port open and files every transfer the device sends, without\n"
+     "START: each one (a header, then the stream until the line falls silent for\n"
+     "a second) is kept in the archive and its text is written to\n"
+     "DIR/<date>_<time>_ZV<model>_<n>tests.txt, with one line on standard output.\n"
+     "A port that is missing or vanishes is tried again every 3 seconds.\n"
+     "Ctrl-C (or SIGTERM) ends it and keeps a transfer under way.\n"
+     "Exit status: 0 stopped, 1 DIR cannot be used, 2 usage error."},
     {"ports", Command::Ports, kPortsOptions, "zvreader-cli ports",
      "Lists the COM numbers whose device is present: COM n<TAB>device."},
 }};
@@ -163,6 +180,9 @@ std::string CheckCombination(CliOptions& options, const std::vector<std::string>
     return {};
   }
   if (!positional.empty()) return "unexpected argument '" + positional.front() + "'";
+  if (options.command == Command::Watch && options.outDir.empty()) {
+    return "watch needs --out-dir DIR for the texts";
+  }
   if (options.command == Command::Fetch && options.json && options.output.empty()) {
     return "--json prints on standard output: give the text a file with -o";
   }
@@ -234,6 +254,7 @@ std::string Usage(Command command) {
            "  fetch    receive the tests from the device and write the text\n"
            "  convert  clean and convert a raw dump\n"
            "  archive  list the transfers kept in the archive\n"
+           "  watch    file every transfer the device sends, until Ctrl-C\n"
            "  ports    list the COM ports present\n\n"
            "zvreader-cli COMMAND --help shows a command's options; --version the version.\n";
   }

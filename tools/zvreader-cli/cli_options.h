@@ -8,7 +8,7 @@
 
 namespace zv::cli {
 
-enum class Command { None, Fetch, Convert, Archive, Ports };
+enum class Command { None, Fetch, Convert, Archive, Watch, Ports };
 
 // Where to fetch from: COM n (through the same mapping as the dialog) or a
 // device path taken as it is.
@@ -48,6 +48,7 @@ struct CliOptions {
   std::optional<double> timeoutSeconds;  // nothing: wait for the header until Stop
   bool json = false;
   std::string input;           // convert's IN
+  std::string outDir;          // watch's --out-dir
 
   int Baud() const;            // the given rate or the model's default
 };
@@ -59,7 +60,7 @@ struct ParseResult {
 };
 
 // Parses the arguments after the program name: a subcommand (fetch,
-// convert, archive, ports) and its options, or --help / --version alone.
+// convert, archive, watch, ports) and its options, or --help / --version alone.
 ParseResult ParseCommandLine(std::span<const std::string> args);
 
 // The usage text of a subcommand (Command::None: the overview).

@@ -38,6 +38,9 @@ int RunConvert(const CliOptions& options, Console& console);
 // Lists the archived transfers with their counts.
 int RunArchive(const CliOptions& options, Console& console);
 
+// Files every transfer the device sends until a stop is requested.
+int RunWatch(const CliOptions& options, Console& console);
+
 // Keeps the raw bytes of a transfer as the dialog does (KeepReceivedBytes:
 // the raw dump and the archive) and says on console.err what could not be
 // written.
