@@ -3,6 +3,7 @@
 #include <array>
 
 #include "res/resource.h"
+#include "zv_version.h"
 
 namespace zv {
 namespace {
@@ -56,7 +57,7 @@ constexpr std::array kMainPolish{
 
 constexpr std::array kAbout{
     ControlTemplate{IDR_MAINFRAME, K::Icon, "", {11, 17, 20, 20}},
-    ControlTemplate{IDC_STATIC, K::StaticNoPrefix, "ZVReader Version 1.0", {40, 10, 119, 8}},
+    ControlTemplate{IDC_STATIC, K::StaticNoPrefix, "ZVReader Version " ZV_VERSION_MAJOR_MINOR, {40, 10, 119, 8}},
     ControlTemplate{IDC_STATIC, K::StaticLeft, "Copyright (C) 2024", {40, 25, 119, 8}},
     ControlTemplate{IDOK, K::DefPushButton, "OK", {178, 7, 50, 14}},
 };

@@ -45,3 +45,19 @@ ZV_BENCH_PACKAGES=(
   qt6-base-dev fonts-dejavu-core
   libbenchmark-dev libxcb1-dev xvfb xauth
 )
+
+# What scripts/package needs besides the build: CPack's Debian generator
+# (dpkg-shlibdeps from dpkg-dev, file to find the programs), the Windows
+# cross-compiler and NSIS.
+ZV_PACKAGE_PACKAGES=(
+  dpkg-dev file
+  g++-mingw-w64-x86-64-posix nsis
+)
+
+# What scripts/test-packages needs to check and install the packages: the
+# Debian checkers, a virtual display to see the dialog, and Wine.
+ZV_PACKAGE_TEST_PACKAGES=(
+  lintian desktop-file-utils appstream
+  xvfb xauth xdotool imagemagick
+  wine wine64
+)
