@@ -18,8 +18,9 @@ namespace {
 
 constexpr std::string_view kExtension = ".raw";
 constexpr std::string_view kStampExample = "2026-12-08_101503";
-// More transfers of one model within one second than this cannot happen:
-// each one ends with a second of silence.
+// A transfer ends only after a second of silence, so two of one model
+// within one second come only from two programs at once; this bounds the
+// search for a free name.
 constexpr int kMaxSequence = 999;
 
 std::string ArchiveFileName(const std::string& stamp, int modelIndex, int sequence) {
