@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/file_io.h"
+#include "support/port_map.h"
 #include "support/rs232.h"
 #include "transfer/archive.h"
 #include "transfer/receive.h"
@@ -71,7 +72,7 @@ class Watcher {
         continue;
       }
       if (!ReceiveOne()) return kExitFailure;
-      if (port_.Failed()) {
+      if (PortGone()) {
         Say("The port " + PortName() + " stopped working (unplugged?): " + kRetrying);
         port_.Close();
         unavailable_ = true;
@@ -96,6 +97,14 @@ class Watcher {
     return options_.portText + " (" + device + ")";
   }
 
+  // The device failed, or its name, there when the port was opened, has
+  // gone from the system (some drivers let the reads of an unplugged
+  // adapter time out rather than fail). A name the system does not list
+  // even while the port is open says nothing.
+  bool PortGone() const {
+    return port_.Failed() || (listedAtOpen_ && !PortDevicePresent(port_.Device()));
+  }
+
   bool Open() {
     if (!OpenPort(port_, options_)) {
       Say(DescribePortError(port_.LastError()) + " The watch goes on, " + kRetrying);
@@ -107,6 +116,7 @@ class Watcher {
     Say(unavailable_ ? "The port " + PortName() + " is back: listening" + how
                      : "Listening on " + PortName() + how + " Ctrl-C ends the watch.");
     unavailable_ = false;
+    listedAtOpen_ = PortDevicePresent(port_.Device());
     return true;
   }
 
@@ -115,10 +125,8 @@ class Watcher {
   bool ReceiveOne() {
     TransferShared shared;
     ProgressView view(console_.err, console_.terminal);
-    // Before the header the loop would wait on a failed port for ever.
-    const auto stopWanted = [&] {
-      return StopRequested() || (port_.Failed() && !shared.headerSeen);
-    };
+    // Before the header the loop would wait on a vanished port for ever.
+    const auto stopWanted = [&] { return StopRequested() || (!shared.headerSeen && PortGone()); };
     const Ending ending =
         ReceiveTransfer(port_, shared, view, options_.modelIndex, stopWanted, console_);
     view.Finish();
@@ -168,7 +176,8 @@ class Watcher {
   CRS232 port_;
   TransferArchive archive_;
   std::string lastState_;
-  bool unavailable_ = false;  // the port was missing or failed since it was last open
+  bool unavailable_ = false;   // the port was missing or failed since it was last open
+  bool listedAtOpen_ = false;  // the system listed the port's name when it was opened
 };
 
 }  // namespace
