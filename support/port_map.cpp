@@ -29,13 +29,27 @@ std::vector<std::optional<std::string>> AllPortDevices() {
   return devices;
 }
 
-std::vector<std::pair<int, std::string>> PresentPorts() {
+std::vector<PortListItem> PortListItems() {
   const std::vector<std::optional<std::string>> devices = AllPortDevices();
-  std::vector<std::pair<int, std::string>> present;
+  std::vector<PortListItem> items;
   for (int com = 1; com <= kMaxComNumber; ++com) {
-    if (devices[com] && PortDevicePresent(*devices[com])) {
-      present.emplace_back(com, *devices[com]);
-    }
+    const std::optional<std::string>& device = devices[com];
+    items.push_back({com, device, device && PortDevicePresent(*device)});
+  }
+  return items;
+}
+
+std::string PortListEntry(const PortListItem& item, Language language) {
+  std::string entry = "COM " + std::to_string(item.com);
+  if (item.device) entry += " (" + *item.device + ")";
+  if (item.present) entry += language == Language::Polish ? " — podłączony" : " — connected";
+  return entry;
+}
+
+std::vector<std::pair<int, std::string>> PresentPorts() {
+  std::vector<std::pair<int, std::string>> present;
+  for (const PortListItem& item : PortListItems()) {
+    if (item.present) present.emplace_back(item.com, *item.device);
   }
   return present;
 }

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/strings.h"
+
 namespace zv {
 
 // The highest COM number the program offers.
@@ -30,6 +32,21 @@ bool PortDevicePresent(const std::string& device);
 
 // A typical device path for examples in messages ("/dev/ttyUSB0").
 std::string PortDeviceExample();
+
+// One entry of the port list.
+struct PortListItem {
+  int com;
+  std::optional<std::string> device;  // the device COM `com` stands for
+  bool present;                       // the device exists on this machine
+};
+
+// COM 1 to 256 in order, reading the settings file once.
+std::vector<PortListItem> PortListItems();
+
+// The port list's text for `item`: "COM n", then " (device)" when it has a
+// device, then " — connected" ("— podłączony") when the device is present,
+// so that the ports of this machine stand out among the 256.
+std::string PortListEntry(const PortListItem& item, Language language);
 
 // COM numbers 1-256 whose device is present on this machine, in order,
 // each with its device.

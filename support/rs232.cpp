@@ -9,7 +9,6 @@
 #include <thread>
 #include <utility>
 
-#include "support/paths.h"
 #include "support/port_map.h"
 #include "support/rs232_native.h"
 
@@ -25,33 +24,10 @@ constexpr milliseconds kSilenceWithoutLimit{1000};
 
 std::mutex reporterMutex;
 ErrorReporter reporter;
+Language reporterLanguage = Language::English;
 
 void ReportToStderr(const std::string& message) {
   std::cerr << message << std::endl;
-}
-
-std::string ComName(int com) { return "COM" + std::to_string(com); }
-
-// "COM3 (/dev/ttyS2)", "COM99", or the bare device for a port opened by
-// path.
-std::string PortLabel(const PortError& error) {
-  if (error.com <= 0) {
-    return error.device.empty() ? "the serial port" : error.device;
-  }
-  if (error.device.empty()) return ComName(error.com);
-  return ComName(error.com) + " (" + error.device + ")";
-}
-
-// How to point a COM number at another device.
-std::string MappingAdvice(const PortError& error) {
-  std::string key = error.com > 0 ? ComName(error.com) : "COM1";
-  return "a line such as " + key + "=" + PortDeviceExample() +
-         " in section [Ports] of the settings file " +
-         SettingsFilePath().string();
-}
-
-std::string SystemTextInBrackets(const PortError& error) {
-  return error.systemText.empty() ? "" : " (" + error.systemText + ")";
 }
 
 }  // namespace
@@ -61,53 +37,10 @@ bool IsSupportedBaud(DWORD baud) {
                    baud) != std::end(kSupportedBauds);
 }
 
-void SetErrorReporter(ErrorReporter newReporter) {
+void SetErrorReporter(ErrorReporter newReporter, Language language) {
   std::lock_guard lock(reporterMutex);
   reporter = std::move(newReporter);
-}
-
-std::string DescribePortError(const PortError& error) {
-  const std::string cannotOpen = "Cannot open " + PortLabel(error);
-  switch (error.kind) {
-    case PortErrorKind::None:
-      return "";
-    case PortErrorKind::NoPortSelected:
-      return "No serial port is selected: choose a COM port and try again.";
-    case PortErrorKind::NoDevice:
-      if (error.device.empty()) {
-        return PortLabel(error) +
-               " has no device on this computer: to use it, add " +
-               MappingAdvice(error) + ".";
-      }
-      return cannotOpen +
-             " because the device does not exist or nothing is connected "
-             "to it" +
-             SystemTextInBrackets(error) +
-             ": connect the instrument's cable or adapter, or point " +
-             (error.com > 0 ? ComName(error.com) : "a COM number") +
-             " at the right device with " + MappingAdvice(error) + ".";
-    case PortErrorKind::PermissionDenied:
-      return cannotOpen +
-             " because permission was denied: add your user to the "
-             "\"dialout\" group (for example: sudo usermod -aG dialout "
-             "$USER), then log out and in again.";
-    case PortErrorKind::Busy:
-      return cannotOpen +
-             " because another program is using the port: close that "
-             "program and try again.";
-    case PortErrorKind::NotSerial:
-      return cannotOpen + " because it is not a serial line" +
-             SystemTextInBrackets(error) + ": point " +
-             (error.com > 0 ? ComName(error.com) : "a COM number") +
-             " at a serial device with " + MappingAdvice(error) + ".";
-    case PortErrorKind::BadBaudRate:
-      return cannotOpen + " at " + std::to_string(error.baud) +
-             " baud: choose 4800, 9600 or 19200 baud.";
-    case PortErrorKind::Other:
-      break;
-  }
-  return cannotOpen + ": " +
-         (error.systemText.empty() ? "unknown error" : error.systemText) + ".";
+  reporterLanguage = language;
 }
 
 namespace detail {
@@ -241,13 +174,15 @@ void CRS232::Shake(DWORD function) {
 }
 
 void CRS232::ReportError() {
-  const std::string message = DescribePortError(impl_->lastError);
-  if (message.empty()) return;
   ErrorReporter current;
+  Language language;
   {
     std::lock_guard lock(reporterMutex);
     current = reporter;
+    language = reporterLanguage;
   }
+  const std::string message = DescribePortError(impl_->lastError, language);
+  if (message.empty()) return;
   if (current) {
     current(message);
   } else {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "support/strings.h"
 #include "support/types.h"
 
 namespace zv {
@@ -31,17 +32,17 @@ struct PortError {
 // 4800, 9600 or 19200: the rates the instruments speak.
 bool IsSupportedBaud(DWORD baud);
 
-// Receives the one sentence that ReportError composes. The dialog shows it
-// in a message box; the command-line tool prints it to stderr.
-// Installing an empty reporter restores the default, which writes the
-// message and a line break to stderr. The reporter is called on the thread
-// that calls ReportError.
+// Receives the one sentence that ReportError composes, in `language`. The
+// dialog shows it in a message box in the dialog's language; the
+// command-line tool prints it to stderr in English. Installing an empty
+// reporter restores the default, which writes the message and a line break
+// to stderr. The reporter is called on the thread that calls ReportError.
 using ErrorReporter = std::function<void(const std::string& message)>;
-void SetErrorReporter(ErrorReporter reporter);
+void SetErrorReporter(ErrorReporter reporter, Language language = Language::English);
 
-// The user-facing sentence for an open failure: which port and device, why,
-// and what to do about it. Empty for PortErrorKind::None.
-std::string DescribePortError(const PortError& error);
+// The user-facing sentence for an open failure, in UTF-8: which port and
+// device, why, and what to do about it. Empty for PortErrorKind::None.
+std::string DescribePortError(const PortError& error, Language language = Language::English);
 
 // Serial port: 8 data bits, no parity, 1 stop bit, no flow control, raw bytes.
 //

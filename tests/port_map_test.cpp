@@ -102,6 +102,14 @@ TEST_F(PortMapTest, PresentPortsListsOnlyDevicesThatExist) {
   WriteSettings("[Ports]\nCOM150=" + present.string() + "\nCOM151=" + absent +
                 "\nCOM97=" + present.string() + "\n");
 
+  const auto items = PortListItems();
+  ASSERT_EQ(items.size(), static_cast<std::size_t>(kMaxComNumber));
+  EXPECT_EQ(items[149].com, 150);
+  EXPECT_TRUE(items[149].present);
+  EXPECT_FALSE(items[150].present);
+  EXPECT_EQ(items[150].device, absent);
+  EXPECT_FALSE(items[200].present);
+
   const auto ports = PresentPorts();
   EXPECT_THAT(ports, Contains(Pair(150, present.string())));
   EXPECT_THAT(ports, Contains(Pair(97, present.string())));
@@ -112,6 +120,25 @@ TEST_F(PortMapTest, PresentPortsListsOnlyDevicesThatExist) {
     EXPECT_EQ(PortDevice(com), device);
   }
   EXPECT_TRUE(std::is_sorted(ports.begin(), ports.end()));
+}
+
+TEST(PortListEntryTest, NamesTheDeviceAndMarksAPresentOne) {
+  struct Case {
+    PortListItem item;
+    const char* english;
+    const char* polish;
+  };
+  const Case cases[] = {
+      {{1, "/dev/ttyS0", false}, "COM 1 (/dev/ttyS0)", "COM 1 (/dev/ttyS0)"},
+      {{33, "/dev/ttyUSB0", true}, "COM 33 (/dev/ttyUSB0) — connected",
+       "COM 33 (/dev/ttyUSB0) — podłączony"},
+      {{3, std::nullopt, true}, "COM 3 — connected", "COM 3 — podłączony"},
+      {{200, std::nullopt, false}, "COM 200", "COM 200"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PortListEntry(c.item, Language::English), c.english);
+    EXPECT_EQ(PortListEntry(c.item, Language::Polish), c.polish);
+  }
 }
 
 TEST_F(PortMapTest, PresenceFollowsThePath) {

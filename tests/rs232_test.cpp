@@ -490,42 +490,60 @@ TEST_F(SerialPortTest, LineTheUserMayNotOpenIsPermissionDenied) {
   EXPECT_THAT(DescribePortError(port_.LastError()), HasSubstr("dialout"));
 }
 
-TEST(PortErrorTextTest, EachReasonSaysWhatToDo) {
+TEST(PortErrorTextTest, EachReasonSaysWhatToDoInEitherLanguage) {
   struct Case {
     PortError error;
-    std::vector<std::string> says;
+    std::vector<std::string> english;
+    std::vector<std::string> polish;
   };
   const Case cases[] = {
       {{PortErrorKind::PermissionDenied, 1, "/dev/ttyS0", "Permission denied",
         9600},
        {"COM1 (/dev/ttyS0)", "permission", "\"dialout\" group",
-        "log out and in"}},
+        "log out and in"},
+       {"Nie można otworzyć COM1 (/dev/ttyS0)", "odmówiono dostępu",
+        "grupy \"dialout\"", "wyloguj się"}},
       {{PortErrorKind::Busy, 34, "/dev/ttyUSB1", "", 9600},
-       {"COM34 (/dev/ttyUSB1)", "another program", "close that program"}},
+       {"COM34 (/dev/ttyUSB1)", "another program", "close that program"},
+       {"COM34 (/dev/ttyUSB1)", "inny program", "zamknij ten program"}},
       {{PortErrorKind::NoDevice, 33, "/dev/ttyUSB0",
         "No such file or directory", 9600},
        {"COM33 (/dev/ttyUSB0)", "does not exist", "No such file or directory",
-        "COM33=", "[Ports]"}},
+        "COM33=", "[Ports]"},
+       {"COM33 (/dev/ttyUSB0)", "nie istnieje", "(No such file or directory)",
+        "wskaż dla COM33", "COM33=/dev/ttyUSB0 w sekcji [Ports]"}},
+      {{PortErrorKind::NoDevice, 200, "", "", 9600},
+       {"COM200 has no device", "COM200=", "[Ports]"},
+       {"Brak urządzenia dla COM200", "COM200=", "[Ports]"}},
       {{PortErrorKind::NoPortSelected, 0, "", "", 9600},
-       {"No serial port is selected", "choose"}},
+       {"No serial port is selected", "choose"},
+       {"Nie wybrano portu szeregowego", "wybierz port COM"}},
       {{PortErrorKind::NotSerial, 2, "/dev/null", "", 9600},
-       {"COM2 (/dev/null)", "not a serial line", "COM2="}},
+       {"COM2 (/dev/null)", "not a serial line", "COM2="},
+       {"COM2 (/dev/null)", "nie jest to łącze szeregowe", "COM2="}},
       {{PortErrorKind::BadBaudRate, 3, "/dev/ttyS2", "", 2400},
-       {"COM3 (/dev/ttyS2)", "2400 baud", "4800, 9600 or 19200"}},
+       {"COM3 (/dev/ttyS2)", "2400 baud", "4800, 9600 or 19200"},
+       {"COM3 (/dev/ttyS2)", "2400 b/s", "4800, 9600 lub 19200"}},
       {{PortErrorKind::Other, 4, "/dev/ttyS3", "Input/output error", 9600},
-       {"COM4 (/dev/ttyS3)", "Input/output error"}},
+       {"COM4 (/dev/ttyS3)", "Input/output error"},
+       {"Nie można otworzyć COM4 (/dev/ttyS3): Input/output error."}},
   };
   testkit::IsolatedHome home;
   for (const Case& c : cases) {
-    const std::string text = DescribePortError(c.error);
-    SCOPED_TRACE(text);
-    for (const std::string& part : c.says) EXPECT_THAT(text, HasSubstr(part));
-    // One sentence on one line, ending in a full stop.
-    ASSERT_FALSE(text.empty());
-    EXPECT_EQ(text.back(), '.');
-    EXPECT_THAT(text, Not(HasSubstr("\n")));
+    for (const auto& [language, says] :
+         {std::pair{Language::English, c.english}, std::pair{Language::Polish, c.polish}}) {
+      const std::string text = DescribePortError(c.error, language);
+      SCOPED_TRACE(text);
+      for (const std::string& part : says) EXPECT_THAT(text, HasSubstr(part));
+      // One sentence on one line, ending in a full stop, every field filled.
+      ASSERT_FALSE(text.empty());
+      EXPECT_EQ(text.back(), '.');
+      EXPECT_THAT(text, Not(HasSubstr("\n")));
+      EXPECT_THAT(text, Not(HasSubstr("{")));
+    }
   }
   EXPECT_EQ(DescribePortError(PortError{}), "");
+  EXPECT_EQ(DescribePortError(PortError{}, Language::Polish), "");
 }
 
 TEST_F(SerialPortTest, ReportErrorHandsOneSentenceToTheReporter) {
@@ -539,9 +557,13 @@ TEST_F(SerialPortTest, ReportErrorHandsOneSentenceToTheReporter) {
   CRS232 second;
   second.OpenDevice(pty_.SlavePath(), 9600);
   second.ReportError();
+  SetErrorReporter([&](const std::string& message) { reported.push_back(message); },
+                   Language::Polish);
+  second.ReportError();
   SetErrorReporter(nullptr);
-  ASSERT_EQ(reported.size(), 1u);
+  ASSERT_EQ(reported.size(), 2u);
   EXPECT_EQ(reported[0], DescribePortError(second.LastError()));
+  EXPECT_THAT(reported[1], HasSubstr("ponieważ port jest używany przez inny program"));
 }
 
 TEST_F(SerialPortTest, ReportErrorWritesToStderrWithoutAReporter) {

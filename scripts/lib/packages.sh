@@ -30,8 +30,9 @@ ZV_WINDOWS_PACKAGES=(
   wine wine64 strace
 )
 
-# What scripts/screenshots needs besides the build: a virtual display, a
-# way to press keys in it and to save a window as a picture.
+# What scripts/screenshots and scripts/test-gui need besides the build: a
+# virtual display (xvfb-run needs xauth), a way to click and press keys in
+# it and to save a window as a picture.
 ZV_SCREENSHOT_PACKAGES=(
   xvfb xauth xdotool imagemagick
 )

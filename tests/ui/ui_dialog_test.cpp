@@ -1,6 +1,7 @@
 // The main dialog without a transfer: its look in both languages, the
 // model rule, the settings panel, the port index and the stored settings.
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
@@ -104,10 +105,12 @@ TEST_P(DialogLook, StartsAsTheTemplateAndTheStoredSettingsSay) {
   EXPECT_EQ(List(IDC_BAUD)->currentIndex(), 0);
   const QStringList ports = Entries(*List(IDC_PORT));
   ASSERT_EQ(ports.size(), 256);
-  EXPECT_EQ(ports[0], QString::fromStdString("COM 1 (" + pty_.SlavePath() + ")"));
-  EXPECT_EQ(ports[1], "COM 2 (/dev/ttyS1)");
-  EXPECT_EQ(ports[32], "COM 33 (/dev/ttyUSB0)");
+  const char* connected = variant.language == Language::Polish ? " — podłączony" : " — connected";
+  EXPECT_EQ(ports[0], QString::fromStdString("COM 1 (" + pty_.SlavePath() + ")" + connected));
+  EXPECT_TRUE(List(IDC_PORT)->itemData(0, Qt::FontRole).value<QFont>().bold());
+  EXPECT_TRUE(ports[1].startsWith("COM 2 (/dev/ttyS1)"));
   EXPECT_EQ(ports[96], "COM 97");
+  EXPECT_FALSE(List(IDC_PORT)->itemData(96, Qt::FontRole).value<QFont>().bold());
   EXPECT_EQ(ports[255], "COM 256");
   EXPECT_EQ(List(IDC_PORT)->currentIndex(), 0);
   EXPECT_EQ(List(IDC_PORT)->currentText(), "COM 1") << "the closed box is too narrow for more";
@@ -153,6 +156,35 @@ TEST_P(DialogLook, SettingsShowsThePanelTo15PixelsBelowItsFrameAndHidesItAgain) 
   EXPECT_FALSE(dialog.settingsShown());
   EXPECT_EQ(WindowBottom(), FrameTop());
   EXPECT_EQ(dialog.frameGeometry().top(), top);
+}
+
+// Hit-testing as mouse input does it: the widget found under the centre of
+// every control that takes input is that control (or its own part, the
+// edit field of a list); group boxes and labels never take the click.
+TEST_P(DialogLook, EveryControlGetsTheClickAimedAtItWithThePanelHiddenAndShown) {
+  const Variant& variant = GetParam();
+  CReaderDlg& dialog = Open(variant.language);
+  for (const bool shown : {false, true}) {
+    SCOPED_TRACE(shown ? "panel shown" : "panel hidden");
+    if (shown) Click(IDC_SETTINGS);
+    std::size_t reached = 0;
+    for (QWidget* control : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      const QPoint centre = control->geometry().center();
+      if (control->isHidden() || !dialog.rect().contains(centre)) continue;
+      const QWidget* hit = dialog.childAt(centre);
+      const QString found = hit ? hit->metaObject()->className() : QString("nothing");
+      if (qobject_cast<QLabel*>(control) || qobject_cast<QGroupBox*>(control)) {
+        EXPECT_NE(hit, control) << control->metaObject()->className() << " takes clicks";
+      } else if (control->focusPolicy() != Qt::NoFocus) {
+        EXPECT_TRUE(hit == control || control->isAncestorOf(hit))
+            << "control " << control->objectName().toStdString() << " is covered by "
+            << found.toStdString();
+        ++reached;
+      }
+    }
+    // Hidden: the four buttons and the two model buttons; shown: the lists too.
+    EXPECT_EQ(reached, shown ? variant.tabOrder.size() + 2 : 6u);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, DialogLook, ::testing::Values(kEnglish, kPolish),
@@ -210,6 +242,30 @@ TEST_F(DialogBehaviour, ThePortIndexFollowsTheListOnlyWhenTheListLosesTheFocus) 
   EXPECT_EQ(dialog.transferControl().portIndex, -1);
 }
 
+// Mended: the settings were saved before the focus left the list, so a port
+// chosen with the arrow keys was lost by closing the window.
+TEST_F(DialogBehaviour, ClosingTheWindowFromThePortListKeepsThePortItShows) {
+  const std::pair<const char*, std::function<void(CReaderDlg&)>> closings[] = {
+      {"Esc", [](CReaderDlg&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); }},
+      {"close box", [](CReaderDlg& dialog) { dialog.close(); }},
+  };
+  for (const auto& [name, closeWindow] : closings) {
+    SCOPED_TRACE(name);
+    WriteSettings("");
+    CReaderDlg& dialog = Open(Language::English);
+    Click(IDC_SETTINGS);
+    List(IDC_PORT)->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(WaitUntil([&] { return List(IDC_PORT)->hasFocus(); }));
+    QTest::keyClick(List(IDC_PORT), Qt::Key_Down);
+    QTest::keyClick(List(IDC_PORT), Qt::Key_Down);
+
+    closeWindow(dialog);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_NE(SettingsText().find("Com=2"), std::string::npos) << SettingsText();
+    Close();
+  }
+}
+
 TEST_F(DialogBehaviour, EnterInsideThePortListStartsWithThePortStoredBefore) {
   WriteSettings("[Settings]\nCom=4\n", 5);
   script_ = [](testkit::ScriptedPort& port) { port.Hold(); };
@@ -241,19 +297,29 @@ TEST_F(DialogBehaviour, TheSettingsFramesMnemonicFocusesTheBaudList) {
   EXPECT_TRUE(List(IDC_BAUD)->hasFocus());
 }
 
-TEST_F(DialogBehaviour, StartWithNoPortSelectedShowsTheLibrarysErrorAndStaysIdle) {
-  CReaderDlg& dialog = Open(Language::English);
-  Click(IDC_SETTINGS);
-  List(IDC_PORT)->setFocus(Qt::TabFocusReason);
-  List(IDC_PORT)->setCurrentIndex(-1);
+TEST_F(DialogBehaviour, StartWithNoPortSelectedShowsTheLibrarysErrorInTheDialogsLanguage) {
+  const std::tuple<Language, const char*, const char*> cases[] = {
+      {Language::English, "No serial port is selected: choose a COM port and try again.",
+       "START !"},
+      {Language::Polish, "Nie wybrano portu szeregowego: wybierz port COM i spróbuj ponownie.",
+       "Transmituj !"},
+  };
+  for (const auto& [language, message, start] : cases) {
+    SCOPED_TRACE(message);
+    messages_.clear();
+    CReaderDlg& dialog = Open(language);
+    Click(IDC_SETTINGS);
+    List(IDC_PORT)->setFocus(Qt::TabFocusReason);
+    List(IDC_PORT)->setCurrentIndex(-1);
 
-  Click(IDC_START);
-  EXPECT_EQ(dialog.transferControl().portIndex, -1);
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_FALSE(messages_[0].isEmpty());
-  EXPECT_EQ(ButtonText(IDC_START), "START !");
-  EXPECT_TRUE(Button(IDOK)->isEnabled());
-  EXPECT_EQ(dialog.transferControl().State(), TransferState::Idle);
+    Click(IDC_START);
+    EXPECT_EQ(dialog.transferControl().portIndex, -1);
+    EXPECT_EQ(messages_, std::vector<QString>{QString::fromUtf8(message)});
+    EXPECT_EQ(ButtonText(IDC_START), QString::fromUtf8(start));
+    EXPECT_TRUE(Button(IDOK)->isEnabled());
+    EXPECT_EQ(dialog.transferControl().State(), TransferState::Idle);
+    Close();
+  }
 }
 
 TEST_F(DialogBehaviour, SettingsSurviveARestart) {

@@ -1,5 +1,5 @@
 // The application shell around the main dialog: About box and its entry,
-// Qt's translations, the file filter and the port list's entries.
+// Qt's translations and the file filter.
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -16,7 +16,6 @@
 #include "ui/qt/about_entry.h"
 #include "ui/qt/dialog_builder.h"
 #include "ui/qt/file_filter.h"
-#include "ui/qt/port_names.h"
 #include "ui/qt/qt_translations.h"
 
 namespace zv::uitest {
@@ -92,6 +91,19 @@ TEST_P(AboutEntry, TheContextMenuOpensTheAboutBox) {
   EXPECT_TRUE(dialog.isVisible());
 }
 
+TEST_P(AboutEntry, F1OpensTheAboutBox) {
+  CReaderDlg& dialog = Open(GetParam());
+  QString aboutTitle;
+  WhenShown([] { return qobject_cast<CAboutDlg*>(QApplication::activeModalWidget()); },
+            [&](QWidget* about) {
+              aboutTitle = about->windowTitle();
+              QTest::keyClick(about, Qt::Key_Escape);
+            });
+  QTest::keyClick(&dialog, Qt::Key_F1);
+  EXPECT_EQ(aboutTitle, "About ZVReader");
+  EXPECT_TRUE(dialog.isVisible());
+}
+
 INSTANTIATE_TEST_SUITE_P(BothLanguages, AboutEntry,
                          ::testing::Values(Language::English, Language::Polish));
 
@@ -140,12 +152,6 @@ TEST(FileFilter, BarSeparatedPairsBecomeQtFilters) {
   for (const FilterCase& each : cases) {
     EXPECT_EQ(QtFileFilter(each.filter), QString::fromUtf8(each.qt)) << each.filter;
   }
-}
-
-TEST(PortNames, EntriesNameTheDeviceWhereThereIsOne) {
-  EXPECT_EQ(PortListEntry(1, "/dev/ttyS0"), "COM 1 (/dev/ttyS0)");
-  EXPECT_EQ(PortListEntry(40, "/dev/serial/by-id/usb-x"), "COM 40 (/dev/serial/by-id/usb-x)");
-  EXPECT_EQ(PortListEntry(200, std::nullopt), "COM 200");
 }
 
 }  // namespace

@@ -155,6 +155,18 @@ TEST_F(TransferDialog, StartPressedWhileAStopIsPendingIsIgnored) {
   EXPECT_EQ(ReadFileText(RawDump(kModelA)), kHeaderA + kTestA1);
 }
 
+// Mended: a device that announces no tests left the bar in a busy animation
+// that ran on after the transfer had ended.
+TEST_F(TransferDialog, ADeviceAnnouncingNoTestsLeavesAnEmptyBar) {
+  script_ = [](testkit::ScriptedPort& port) { port.Deliver("HDR:   00\r\n" + kTestA1); };
+  Open(Language::English);
+  Click(IDC_START);
+  ASSERT_TRUE(WaitForTransferEnd());
+  EXPECT_EQ(Status()->text(), "Transmited test: 1 / 00");
+  EXPECT_LT(Progress()->minimum(), Progress()->maximum()) << "an empty range is a busy animation";
+  EXPECT_EQ(Progress()->value(), Progress()->minimum());
+}
+
 // Mended: Save is disabled while a transfer runs, so an empty later
 // transfer can no longer write an empty file over a good one.
 TEST_F(TransferDialog, AnEmptySecondTransferLeavesSaveDisabledAndTheFilesAlone) {

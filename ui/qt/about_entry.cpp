@@ -1,6 +1,7 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QMenu>
+#include <QShortcut>
 
 #include "ui/qt/about_entry.h"
 
@@ -32,6 +33,8 @@ class AboutMenu : public QObject {
 
 void InstallAboutEntry(QDialog& dialog, const QString& text, std::function<void()> showAbout) {
   if (text.isEmpty()) return;
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), &dialog);
+  QObject::connect(f1, &QShortcut::activated, &dialog, showAbout);
   dialog.installEventFilter(new AboutMenu(dialog, text, std::move(showAbout)));
 }
 

@@ -123,6 +123,27 @@ QWidget* MakeControl(QDialog& dialog, const ControlTemplate& control, const QIco
   return new QWidget(&dialog);
 }
 
+// Group boxes and static texts: they frame or label other controls.
+bool IsFrameOrText(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::GroupBox:
+    case ControlKind::StaticLeft:
+    case ControlKind::StaticCentred:
+    case ControlKind::StaticRight:
+    case ControlKind::StaticNoPrefix:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Frames, texts and the icon let the mouse through to whatever lies under
+// them, as they do on Windows. A group box comes after the button it frames
+// in template order, which puts it above the button.
+bool PassesMouseThrough(ControlKind kind) {
+  return IsFrameOrText(kind) || kind == ControlKind::Icon;
+}
+
 void Place(QWidget& widget, const ControlTemplate& control, const DialogUnits& units) {
   const QRect rect = units.ToPixels(control.rect);
   if (auto* combo = qobject_cast<QComboBox*>(&widget)) {
@@ -138,10 +159,7 @@ void Place(QWidget& widget, const ControlTemplate& control, const DialogUnits& u
 // A label or group box whose text has an '&' mnemonic: the key moves the
 // focus to the next control with a tab stop.
 bool HasMnemonic(const ControlTemplate& control) {
-  const bool labelled = control.kind == ControlKind::GroupBox ||
-                        control.kind == ControlKind::StaticLeft ||
-                        control.kind == ControlKind::StaticCentred ||
-                        control.kind == ControlKind::StaticRight;
+  const bool labelled = IsFrameOrText(control.kind) && control.kind != ControlKind::StaticNoPrefix;
   return labelled && !QKeySequence::mnemonic(Text(control)).isEmpty();
 }
 
@@ -207,6 +225,7 @@ BuiltControls BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate,
   for (const ControlTemplate& control : dialogTemplate.controls) {
     QWidget* widget = MakeControl(dialog, control, appIcon);
     Place(*widget, control, units);
+    widget->setAttribute(Qt::WA_TransparentForMouseEvents, PassesMouseThrough(control.kind));
     if (control.kind == ControlKind::RadioButtonGroupStart) {
       group = new QButtonGroup(&dialog);
       built.radioGroups[control.id] = group;

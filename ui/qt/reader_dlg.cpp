@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QStandardItemModel>
+#include <algorithm>
 #include <array>
 
 #include "res/resource.h"
@@ -21,7 +22,6 @@
 #include "ui/qt/about_entry.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/file_filter.h"
-#include "ui/qt/port_names.h"
 #include "ui/qt/view_call_queue.h"
 
 using namespace zv;
@@ -48,18 +48,29 @@ QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The port list shows "COM n (device)" when open and only "COM n" in its
-// closed box, which is too narrow for a device path.
+// The port list shows "COM n (device) — connected" when open and only
+// "COM n" in its closed box, which is too narrow for more.
 class PortListModel : public QStandardItemModel {
  public:
   using QStandardItemModel::QStandardItemModel;
 
   QVariant data(const QModelIndex& index, int role) const override {
     const QVariant value = QStandardItemModel::data(index, role);
-    return role == Qt::EditRole ? QVariant(value.toString().section(QStringLiteral(" ("), 0, 0))
+    return role == Qt::EditRole ? QVariant(value.toString().section(QLatin1Char(' '), 0, 1))
                                 : value;
   }
 };
+
+// Fills the port list with COM 1 to 256; the ports present on this
+// machine are marked and bold.
+void FillPortList(QComboBox& list, Language language) {
+  QFont bold = list.font();
+  bold.setBold(true);
+  for (const PortListItem& item : PortListItems()) {
+    list.addItem(FromUtf8(PortListEntry(item, language)));
+    if (item.present) list.setItemData(list.count() - 1, bold, Qt::FontRole);
+  }
+}
 
 std::optional<std::filesystem::path> RunSaveFileDialog(const QString& filter,
                                                       const QString& defaultExtension) {
@@ -81,7 +92,7 @@ CReaderDlg::CReaderDlg(TransferEnvironment environment, Prompts prompts, Languag
       workerCalls_(new ViewCallQueue(this)),
       control_(*this, std::move(environment)) {
   controls_ = BuildDialog(*this, MainDialogTemplate(language_), AppIcon());
-  SetErrorReporter([this](const std::string& message) { ShowMessage(message); });
+  SetErrorReporter([this](const std::string& message) { ShowMessage(message); }, language_);
   ConnectHandlers();
   OnInitDialog();
 }
@@ -134,10 +145,7 @@ void CReaderDlg::FillLists() {
 
   QComboBox* port = List(IDC_PORT);
   port->setModel(new PortListModel(port));
-  const std::vector<std::optional<std::string>> devices = AllPortDevices();
-  for (int com = 1; com <= kMaxComNumber; ++com) {
-    port->addItem(FromUtf8(PortListEntry(com, devices.at(static_cast<std::size_t>(com)))));
-  }
+  FillPortList(*port, language_);
   if (control_.portIndex < 0 || control_.portIndex >= kMaxComNumber) control_.portIndex = 0;
   port->setCurrentIndex(control_.portIndex);
 
@@ -224,6 +232,8 @@ void CReaderDlg::Finish() {
   finished_ = true;
   workerCalls_->Close();  // a closing dialog shows no more progress
   control_.StopAndJoin();
+  // Closing the window ends the port list's focus too: take its port first.
+  if (List(IDC_PORT)->hasFocus()) OnKillFocusPort();
   UpdateData();
   control_.targetSelection = ListSelection(IDC_CODE_DEST);
   control_.sourceSelection = ListSelection(IDC_CODE_SOURCE);
@@ -235,14 +245,20 @@ void CReaderDlg::done(int result) {
   QDialog::done(result);
 }
 
+// An empty range draws an empty bar, as a native progress bar does;
+// QProgressBar would draw a busy animation that never stops.
 void CReaderDlg::SetProgressRange(int lower, int upper) {
-  workerCalls_->Push(
-      [this, lower, upper] { controls_.Get<QProgressBar>(IDC_PROGRESS)->setRange(lower, upper); });
+  workerCalls_->Push([this, lower, upper] {
+    progressRangeEmpty_ = upper <= lower;
+    controls_.Get<QProgressBar>(IDC_PROGRESS)->setRange(lower, std::max(upper, lower + 1));
+  });
 }
 
 void CReaderDlg::SetProgressPos(int position) {
-  workerCalls_->Push(
-      [this, position] { controls_.Get<QProgressBar>(IDC_PROGRESS)->setValue(position); });
+  workerCalls_->Push([this, position] {
+    auto* bar = controls_.Get<QProgressBar>(IDC_PROGRESS);
+    bar->setValue(progressRangeEmpty_ ? bar->minimum() : position);
+  });
 }
 
 void CReaderDlg::SetStatusText(const std::string& text) {

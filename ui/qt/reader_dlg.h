@@ -104,6 +104,7 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
   Prompts prompts_;
   zv::BuiltControls controls_;
   bool settingsShown_ = false;
+  bool progressRangeEmpty_ = false;  // the worker set a range of no tests
   bool finished_ = false;
   zv::ViewCallQueue* workerCalls_;  // child of the dialog
   zv::TransferControl control_;
