@@ -1,7 +1,8 @@
 // A 100 MiB stream through a pseudo-terminal into the receive loop, then
 // the raw dump and the clean-up: every byte arrives in order, every test
 // is counted, and the process never holds more than three times the
-// stream in memory.
+// stream in memory. The line stays busy until the whole stream has been
+// read, so a writer the machine leaves waiting cannot end it early.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -17,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "kit/busy_line_port.h"
 #include "kit/pty.h"
 #include "kit/temp_env.h"
 #include "support/file_io.h"
@@ -112,7 +114,8 @@ TEST(HundredMebibyteStream, ArrivesExactlyAndFitsInThreeTimesItsSize) {
   testkit::IsolatedHome home;
   testkit::PseudoTerminal pty;
   ASSERT_TRUE(pty.Ok()) << pty.Error();
-  CRS232 port;
+  testkit::BusyLinePort port;
+  port.StayBusyUntil(kStreamSize);
   port.SetTimeoutDefaults(0, 0, 200, 0, 2);
   ASSERT_TRUE(port.OpenDevice(pty.SlavePath(), 19200)) << DescribePortError(port.LastError());
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <cstdint>
@@ -16,6 +15,7 @@
 #include "kit/fake_file_writer.h"
 #include "kit/file_size_limit.h"
 #include "kit/temp_env.h"
+#include "kit/unprivileged.h"
 #include "support/file_io.h"
 #include "support/paths.h"
 #include "transfer/result_files.h"
@@ -105,17 +105,22 @@ TEST(WriteAtomicPosix, AReplacedFileKeepsItsPermissions) {
             fs::perms::owner_read | fs::perms::owner_write);
 }
 
+// Written by a thread without privileges, so the folder's permissions bind
+// the superuser too.
 TEST(WriteAtomicPosix, AFolderWithoutWritePermissionFailsCleanly) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
   TempDir dir;
   const fs::path locked = dir.path() / "locked";
   fs::create_directory(locked);
   WriteFileText(locked / "result.txt", "old");
   fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
 
-  const FileResult result = RealFileWriter().WriteAtomic(
-      locked / "result.txt", std::vector<std::uint8_t>{'n'});
+  FileResult result;
+  const bool ran = testkit::RunUnprivileged([&] {
+    result = RealFileWriter().WriteAtomic(locked / "result.txt",
+                                          std::vector<std::uint8_t>{'n'});
+  });
   fs::permissions(locked, fs::perms::owner_all);
+  ASSERT_TRUE(ran) << "could not drop this thread's privileges";
 
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.reason,

@@ -1,5 +1,8 @@
 // The receive loop end to end: a real serial port on a pseudo-terminal,
-// with a thread playing the instrument on the master side.
+// with a thread playing the instrument on the master side. Once the
+// header has begun, the line stays busy until the whole stream has been
+// read, so a writer thread the machine leaves waiting for longer than the
+// short read time-out cannot end the transfer early.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "kit/busy_line_port.h"
 #include "kit/pty.h"
 #include "kit/recording_view.h"
 #include "res/resource.h"
@@ -28,7 +32,7 @@ using testkit::RecordingView;
 constexpr milliseconds kGenerous{10000};
 
 // The real port, telling the instrument thread when each Read starts.
-class ObservedPort : public CRS232 {
+class ObservedPort : public testkit::BusyLinePort {
  public:
   int Read(DWORD max, BYTE* buffer, DWORD* count) override {
     {
@@ -36,7 +40,7 @@ class ObservedPort : public CRS232 {
       ++reads_;
     }
     started_.notify_all();
-    return CRS232::Read(max, buffer, count);
+    return BusyLinePort::Read(max, buffer, count);
   }
 
   bool WaitForReads(int reads) {
@@ -130,6 +134,7 @@ Received ReceiveOverPty(const std::string& stream, int model) {
     // is complete a silent read only means waiting.
     bool sent = port.WaitForReads(1) && pty.Write(pieces.front()) &&
                 port.WaitForReads(3);
+    port.StayBusyUntil(stream.size());
     for (std::size_t i = 1; sent && i < pieces.size(); ++i) {
       sent = pty.Write(pieces[i]);
     }

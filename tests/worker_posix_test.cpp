@@ -1,6 +1,6 @@
 // The worker on POSIX: its raised priority (a lower nice value for the
-// worker thread alone, or a clean refusal where the user may not have it)
-// and a thread that cannot be created.
+// worker thread alone), a refusal that changes nothing, and a thread that
+// cannot be created.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "kit/unprivileged.h"
 #include "support/thread_priority.h"
 #include "transfer/worker.h"
 
@@ -23,7 +24,25 @@ int OwnNice() {
   return getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
 }
 
-TEST(ThreadPriority, RaisesOnlyTheCallingThread) {
+// Whether this process may give a thread a lower nice value at all, tried
+// with the system call itself on a throwaway thread.
+bool MayRaisePriority() {
+  bool lowered = false;
+  std::thread probe([&] {
+    const int before = OwnNice();
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), before - 1);
+    lowered = OwnNice() < before;
+  });
+  probe.join();
+  return lowered;
+}
+
+constexpr const char* kMayNotRaise =
+    "this user may not lower a nice value (that takes CAP_SYS_NICE or a "
+    "RLIMIT_NICE above 0), so no thread's priority can be raised here";
+
+TEST(ThreadPriority, RaisesTheCallingThreadOnly) {
+  if (!MayRaisePriority()) GTEST_SKIP() << kMayNotRaise;
   const int callerBefore = OwnNice();
   int before = 0;
   int after = 0;
@@ -35,31 +54,55 @@ TEST(ThreadPriority, RaisesOnlyTheCallingThread) {
   });
   thread.join();
 
-  if (raised) {
-    EXPECT_LT(after, before);
-  } else {
-    EXPECT_EQ(after, before) << "a refusal changes nothing";
-  }
+  EXPECT_TRUE(raised);
+  EXPECT_LT(after, before);
   EXPECT_EQ(OwnNice(), callerBefore) << "other threads keep their priority";
 }
 
-TEST(ThreadPriority, TheWorkerRunsAtTheRaisedPriorityWhereAllowed) {
-  // What this process may do: try it on a throwaway thread first.
-  bool allowed = false;
-  std::thread probe([&] { allowed = RaiseCurrentThreadPriority(); });
-  probe.join();
+// Sets this process's RLIMIT_NICE soft limit, restoring it afterwards.
+class ScopedNiceLimit {
+ public:
+  explicit ScopedNiceLimit(rlim_t limit) {
+    getrlimit(RLIMIT_NICE, &old_);
+    rlimit changed = old_;
+    changed.rlim_cur = limit;
+    ok_ = setrlimit(RLIMIT_NICE, &changed) == 0;
+  }
+  ~ScopedNiceLimit() { setrlimit(RLIMIT_NICE, &old_); }
+  bool ok() const { return ok_; }
 
+ private:
+  rlimit old_{};
+  bool ok_ = false;
+};
+
+// A thread without privileges under a nice limit of 0 may not lower its
+// nice value: the refusal is real, for the superuser too.
+TEST(ThreadPriority, ARefusalSaysSoAndChangesNothing) {
+  ScopedNiceLimit noLowering(0);
+  ASSERT_TRUE(noLowering.ok());
+  int before = 0;
+  int after = 0;
+  bool raised = true;
+  ASSERT_TRUE(testkit::RunUnprivileged([&] {
+    before = OwnNice();
+    raised = RaiseCurrentThreadPriority();
+    after = OwnNice();
+  })) << "could not drop this thread's privileges";
+
+  EXPECT_FALSE(raised);
+  EXPECT_EQ(after, before);
+}
+
+TEST(ThreadPriority, TheWorkerRunsAtTheRaisedPriority) {
+  if (!MayRaisePriority()) GTEST_SKIP() << kMayNotRaise;
   const int uiNice = OwnNice();
   int workerNice = uiNice;
   WorkerThread worker;
   ASSERT_TRUE(worker.Start([&] { workerNice = OwnNice(); }));
   ASSERT_TRUE(worker.WaitFor(std::chrono::seconds(10)));
 
-  if (allowed) {
-    EXPECT_LT(workerNice, uiNice);
-  } else {
-    EXPECT_EQ(workerNice, uiNice);
-  }
+  EXPECT_LT(workerNice, uiNice);
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)

@@ -6,6 +6,8 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "transfer/worker.h"
 
@@ -47,6 +49,22 @@ TEST(WorkerThread, RunsTheBodyOnAnotherThreadAndReleasesItAfterTheWait) {
   EXPECT_FALSE(worker.Finished());
   EXPECT_NE(bodyThread, std::this_thread::get_id());
   EXPECT_TRUE(worker.WaitFor(0ms)) << "nothing held: nothing to wait for";
+}
+
+TEST(WorkerThread, RaisesThePriorityOnTheWorkerFirstAndRunsTheBodyWhenRefused) {
+  std::vector<std::pair<const char*, std::thread::id>> steps;  // the worker's own
+  WorkerThread worker([&] {
+    steps.emplace_back("raise", std::this_thread::get_id());
+    return false;
+  });
+  ASSERT_TRUE(worker.Start([&] { steps.emplace_back("body", std::this_thread::get_id()); }));
+  ASSERT_TRUE(worker.WaitFor(kPatience));
+
+  ASSERT_EQ(steps.size(), 2u);
+  EXPECT_STREQ(steps[0].first, "raise");
+  EXPECT_STREQ(steps[1].first, "body");
+  EXPECT_EQ(steps[0].second, steps[1].second) << "raised on the worker's own thread";
+  EXPECT_NE(steps[0].second, std::this_thread::get_id());
 }
 
 TEST(WorkerThread, AWaitThatTimesOutKeepsTheWorkerHeld) {

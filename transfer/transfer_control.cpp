@@ -175,7 +175,9 @@ bool TransferControl::Impl::StartWorker() {
 // True once the worker has returned and been joined. False when it still
 // runs after the bounded wait; it then posts its end command again.
 bool TransferControl::Impl::AwaitWorkerEnd() {
-  if (worker.WaitFor(kWorkerEndWait)) return true;
+  const bool ended = env.awaitWorker ? env.awaitWorker(worker, kWorkerEndWait)
+                                     : worker.WaitFor(kWorkerEndWait);
+  if (ended) return true;
   {
     std::lock_guard lock(endMutex);
     if (!bodyReturned) {

@@ -52,6 +52,10 @@ struct TransferEnvironment {
   // False when no thread could be created.
   std::function<bool(WorkerThread& worker, std::function<void()> body)>
       startWorker;
+  // Waits up to `limit` (kWorkerEndWait) for the worker to return; true
+  // when it has. Empty: worker.WaitFor(limit).
+  std::function<bool(WorkerThread& worker, std::chrono::milliseconds limit)>
+      awaitWorker;
 };
 
 enum class TransferState { Idle, Transferring, StopRequested };

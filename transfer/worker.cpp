@@ -3,9 +3,10 @@
 #include <system_error>
 #include <utility>
 
-#include "support/thread_priority.h"
-
 namespace zv {
+
+WorkerThread::WorkerThread(PriorityRaiser raisePriority)
+    : raisePriority_(std::move(raisePriority)) {}
 
 WorkerThread::~WorkerThread() { Join(); }
 
@@ -17,7 +18,7 @@ bool WorkerThread::Start(std::function<void()> body) {
   }
   try {
     thread_ = std::thread([this, body = std::move(body)] {
-      RaiseCurrentThreadPriority();  // a refusal leaves normal priority
+      raisePriority_();  // a refusal leaves normal priority
       body();
       std::lock_guard lock(mutex_);
       finished_ = true;

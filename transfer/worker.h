@@ -6,6 +6,8 @@
 #include <mutex>
 #include <thread>
 
+#include "support/thread_priority.h"
+
 namespace zv {
 
 // One worker thread with a bounded wait for its end. Unlike a bare
@@ -15,7 +17,12 @@ namespace zv {
 // All members are called from the owning (UI) thread.
 class WorkerThread {
  public:
-  WorkerThread() = default;
+  // Raises the calling thread's priority; false when the system refuses.
+  using PriorityRaiser = std::function<bool()>;
+
+  // `raisePriority` runs first on every worker thread; a refusal leaves
+  // the worker at normal priority and changes nothing else.
+  explicit WorkerThread(PriorityRaiser raisePriority = RaiseCurrentThreadPriority);
   ~WorkerThread();  // joins a worker still held
   WorkerThread(const WorkerThread&) = delete;
   WorkerThread& operator=(const WorkerThread&) = delete;
@@ -34,6 +41,7 @@ class WorkerThread {
   void Join();
 
  private:
+  PriorityRaiser raisePriority_;
   std::thread thread_;
   mutable std::mutex mutex_;
   std::condition_variable done_;
