@@ -27,4 +27,8 @@ class CPLCode {
   BYTE Convert(UINT from, UINT to, BYTE byte) const;
 };
 
+// The Unicode code point of the Polish letter `byte` in code page `code`
+// (U+0104 for Ą, ...); 0 when the byte is no Polish letter there.
+char32_t PolishLetterCodePoint(UINT code, BYTE byte);
+
 }  // namespace zv

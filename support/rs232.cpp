@@ -1,6 +1,7 @@
 #include "support/rs232.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <iostream>
 #include <iterator>
@@ -78,6 +79,7 @@ struct CRS232::Impl {
   detail::NativePortPtr port;
   std::string device;
   PortError lastError;
+  std::atomic<bool> failed{false};  // the open device has failed
 
   int OpenMapped(PortError error) {
     if (error.kind == PortErrorKind::None && !IsSupportedBaud(error.baud)) {
@@ -89,6 +91,7 @@ struct CRS232::Impl {
     if (port) {
       device = error.device;
       active = timeouts;
+      failed = false;
     }
     lastError = std::move(error);
     return port ? 1 : 0;
@@ -137,6 +140,7 @@ int CRS232::Close() {
   if (!impl_->port) return 0;
   impl_->port.reset();
   impl_->device.clear();
+  impl_->failed = false;
   return 1;
 }
 
@@ -147,6 +151,7 @@ int CRS232::Read(DWORD max, BYTE* buffer, DWORD* count) {
   detail::NativeRead got;
   if (impl_->port) {
     got = detail::ReadNativePort(*impl_->port, buffer, max, plan, start);
+    if (got.failed) impl_->failed = true;
   } else {
     got.failed = true;
   }
@@ -186,6 +191,8 @@ void CRS232::ReportError() {
 }
 
 const PortError& CRS232::LastError() const { return impl_->lastError; }
+
+bool CRS232::Failed() const { return impl_->failed; }
 
 std::string CRS232::Device() const { return impl_->device; }
 

@@ -98,6 +98,11 @@ class CRS232 {
   // it waits one second instead.
   virtual int Read(DWORD max, BYTE* buffer, DWORD* count);
 
+  // Whether the open device has failed since it was opened (a hang-up, an
+  // unplugged adapter, a read error): it then reads as silence until it is
+  // closed and opened again. Any thread may ask, also while another reads.
+  bool Failed() const;
+
   // 5 raises DTR, 6 drops it (the Win32 SETDTR / CLRDTR escape codes).
   // A line without modem control (a pseudo-terminal) ignores it. Virtual,
   // like Read, so a scripted port can record the handshake.

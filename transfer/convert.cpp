@@ -226,6 +226,11 @@ UINT SourceCodeForSelection(int selection) {
   return CodeForSelection(kSourceCodes, selection);
 }
 
+int TargetSelectionForCode(UINT code) {
+  const std::size_t index = IndexOfCode(kTargetCodes, code);
+  return index < kTargetCodes.size() ? static_cast<int>(index) : -1;
+}
+
 std::size_t ConvertBuffer(std::vector<std::uint8_t>& buffer, int modelIndex,
                           int targetSelection, int sourceSelection) {
   if (buffer.empty()) return 0;

@@ -14,6 +14,8 @@ namespace zv {
 // gives Latin 2.
 UINT TargetCodeForSelection(int selection);
 UINT SourceCodeForSelection(int selection);
+// The target-encoding list's entry for a code number; -1 when none has it.
+int TargetSelectionForCode(UINT code);
 
 // Cleans the received bytes in place for a PC text file and returns the new
 // length: keeps printable ASCII (0x20-0x7F) and CR LF pairs, turns the box

@@ -11,4 +11,12 @@ FileResult WriteRawDump(int modelIndex, std::span<const std::uint8_t> bytes,
   return writer.WriteAtomic(RawDumpPath(modelIndex), bytes);
 }
 
+KeptBytes KeepReceivedBytes(int modelIndex, std::span<const std::uint8_t> bytes,
+                            IFileWriter& writer, TransferArchive& archive) {
+  KeptBytes kept;
+  kept.dump = WriteRawDump(modelIndex, bytes, writer);
+  kept.archived = archive.Keep(modelIndex, bytes);
+  return kept;
+}
+
 }  // namespace zv

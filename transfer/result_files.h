@@ -4,6 +4,7 @@
 #include <span>
 
 #include "support/file_io.h"
+#include "transfer/archive.h"
 
 namespace zv {
 
@@ -11,5 +12,17 @@ namespace zv {
 // (RawDumpPath), creating its folder when missing.
 FileResult WriteRawDump(int modelIndex, std::span<const std::uint8_t> bytes,
                         IFileWriter& writer);
+
+// What became of the raw bytes of one transfer.
+struct KeptBytes {
+  FileResult dump;
+  TransferArchive::Kept archived;
+};
+
+// The last step of every transfer that received bytes: the raw dump, then
+// its copy in the archive. Each is written on its own: a failure of one
+// leaves the other, and neither touches `bytes`.
+KeptBytes KeepReceivedBytes(int modelIndex, std::span<const std::uint8_t> bytes,
+                            IFileWriter& writer, TransferArchive& archive);
 
 }  // namespace zv

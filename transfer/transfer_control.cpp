@@ -75,7 +75,8 @@ std::string SaveFailedMessage(const std::filesystem::path& path,
 // posted, so that the end handling can tell the current worker's end
 // command from a stray one. Just before posting, still on the worker
 // thread, which owns the buffer until then, it runs the last step of the
-// transfer: the raw dump, whose write and flush must not stall the window.
+// transfer: the raw dump and its archive copy, whose writes and flushes
+// must not stall the window.
 class EndNotingView final : public IReceiveView {
  public:
   EndNotingView(IReceiveView& view, std::function<void()> beforePost)
@@ -114,6 +115,9 @@ struct TransferControl::Impl {
   IFileWriter& Writer() const {
     return env.fileWriter != nullptr ? *env.fileWriter : RealFileWriter();
   }
+  TransferArchive& Archive() {
+    return env.archive != nullptr ? *env.archive : ownArchive;
+  }
   int Model() const { return shared.modelIndex.load(); }
 
   bool StartWorker();
@@ -129,6 +133,7 @@ struct TransferControl::Impl {
   std::unique_ptr<CRS232> port;
   TransferShared shared;
   EndNotingView workerView;
+  TransferArchive ownArchive;
 
   // Guards the hand-over when the end handling gave up waiting: the worker
   // then posts its end command again once its body has returned.
@@ -148,9 +153,11 @@ void TransferControl::Impl::RunWorkerBody() {
   if (repostEnd) view.PostTransferEnd();
 }
 
-// A dump that cannot be written is skipped; the clean-up still runs.
+// A dump or archive copy that cannot be written is skipped; the clean-up
+// still runs.
 void TransferControl::Impl::DumpReceived() {
-  if (!shared.buffer.empty()) WriteRawDump(Model(), shared.buffer, Writer());
+  if (!shared.buffer.empty())
+    KeepReceivedBytes(Model(), shared.buffer, Writer(), Archive());
 }
 
 bool TransferControl::Impl::StartWorker() {

@@ -11,6 +11,7 @@
 
 #include "support/file_io.h"
 #include "support/rs232.h"
+#include "transfer/archive.h"
 #include "transfer/receive.h"
 #include "transfer/worker.h"
 
@@ -45,6 +46,7 @@ class IDialogView : public IReceiveView {
 struct TransferEnvironment {
   std::function<std::unique_ptr<CRS232>()> makePort;  // empty: a real CRS232
   IFileWriter* fileWriter = nullptr;                  // null: RealFileWriter()
+  TransferArchive* archive = nullptr;                 // null: in ArchiveFolder()
   SleepFunction sleep;                                // empty: a real sleep
   // Starts the worker's body on `worker`; empty: worker.Start(body).
   // False when no thread could be created.
@@ -99,14 +101,14 @@ class TransferControl {
   void OnStartStop();
   // The worker's end command. Waits up to kWorkerEndWait for the worker to
   // return, closes the port, restores the buttons and, when bytes arrived,
-  // enables Save and writes the raw dump (a failed dump is skipped
-  // silently); then cleans the buffer (ConvertBuffer) with the encoding
-  // lists' selections. If the worker has not returned in time it says
-  // "Working with threads error!" and keeps the worker, the port and the
-  // buffer untouched; the worker posts its end command once more when it
-  // returns, and the end is handled then. An end command that does not
-  // come from the current worker (a repeated or stray one) is ignored:
-  // cleaning the buffer twice would garble it.
+  // enables Save and writes the raw dump and its archive copy (a failed
+  // write is skipped silently); then cleans the buffer (ConvertBuffer)
+  // with the encoding lists' selections. If the worker has not returned in
+  // time it says "Working with threads error!" and keeps the worker, the
+  // port and the buffer untouched; the worker posts its end command once
+  // more when it returns, and the end is handled then. An end command that
+  // does not come from the current worker (a repeated or stray one) is
+  // ignored: cleaning the buffer twice would garble it.
   void OnTransferEnd();
   // Save: asks for a file (IDS_FILE_FILTER, default extension "txt") and
   // writes the buffer atomically. A failure names the file and the

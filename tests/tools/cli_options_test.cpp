@@ -62,7 +62,7 @@ TEST(CliValues, NamesAndTheDialogsListIndicesAreAccepted) {
       {{"--target", "latin2"}, target, 2},   {{"--target", "windows"}, target, 3},
       {{"--target", "0"}, target, 0},        {{"--target", "3"}, target, 3},
       {{"--target=1"}, target, 1},           {{"--baud", "9600"}, baud, 9600},
-      {{"--baud=19200"}, baud, 19200},
+      {{"--baud=19200"}, baud, 19200},       {{"--target", "utf8"}, target, kTargetUtf8},
   };
   for (const Accepted& c : cases) {
     std::vector<std::string> args{"fetch"};
@@ -78,7 +78,7 @@ TEST(CliValues, BadValuesAndUnknownOptionsAreUsageErrors) {
       {"fetch", "--model", "C"},        {"fetch", "--model", "2"},
       {"fetch", "--model"},             {"fetch", "--source", "2"},
       {"fetch", "--source", "latin2"},  {"fetch", "--target", "4"},
-      {"fetch", "--target", "-1"},      {"fetch", "--target", "utf8"},
+      {"fetch", "--target", "-1"},      {"fetch", "--target", "utf16"},
       {"fetch", "--baud", "115200"},    {"fetch", "--baud", "1"},
       {"fetch", "--baud", "9600x"},     {"fetch", "--timeout", "0"},
       {"fetch", "--timeout", "-3"},     {"fetch", "--timeout", "soon"},
@@ -90,6 +90,7 @@ TEST(CliValues, BadValuesAndUnknownOptionsAreUsageErrors) {
       {"convert"},                      {"convert", "a", "b"},
       {"convert", "--port", "COM1", "in"}, {"ports", "--model", "A"},
       {"ports", "extra"},               {"upload"},
+      {"watch"},                        {"watch", "--out-dir", "d", "-o", "t"},
       {},                               {"--version", "fetch"},
   };
   for (const auto& args : rejected) {
@@ -99,9 +100,9 @@ TEST(CliValues, BadValuesAndUnknownOptionsAreUsageErrors) {
 }
 
 TEST(CliValues, TheComplaintNamesTheOptionAndTheAcceptedValues) {
-  const ParseResult result = Parse({"fetch", "--target", "utf8"});
+  const ParseResult result = Parse({"fetch", "--target", "utf16"});
   EXPECT_THAT(result.error, HasSubstr("--target"));
-  EXPECT_THAT(result.error, HasSubstr("none|mazovia|latin2|windows"));
+  EXPECT_THAT(result.error, HasSubstr("none|mazovia|latin2|windows|utf8"));
   EXPECT_THAT(Parse({"fetch", "--bogus"}).error, HasSubstr("--bogus"));
   EXPECT_THAT(Parse({"fetch", "--json"}).error, HasSubstr("-o"));
 }

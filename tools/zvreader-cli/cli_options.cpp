@@ -15,10 +15,11 @@ constexpr int kModelB = 1;
 
 constexpr std::array<Choice, 4> kModels{{{"A", 0}, {"B", 1}, {"0", 0}, {"1", 1}}};
 constexpr std::array<Choice, 4> kSources{{{"usb", 0}, {"rs232", 1}, {"0", 0}, {"1", 1}}};
-constexpr std::array<Choice, 8> kTargets{{{"none", 0},
+constexpr std::array<Choice, 9> kTargets{{{"none", 0},
                                           {"mazovia", 1},
                                           {"latin2", 2},
                                           {"windows", 3},
+                                          {"utf8", kTargetUtf8},
                                           {"0", 0},
                                           {"1", 1},
                                           {"2", 2},
@@ -38,6 +39,7 @@ const Option kHelp{"--help", "-h", "", [](CliOptions& o, std::string_view) {
                  },
                  "show this help"};
 const Option kModel{"--model", "", "A|B", [](CliOptions& o, std::string_view v) {
+                    o.modelGiven = true;
                     return tools::PickChoice(kModels, v, o.modelIndex);
                   },
                   "ZORVEL model, default A (or 0, 1)"};
@@ -64,11 +66,11 @@ const Option kSource{"--source", "", "usb|rs232", [](CliOptions& o, std::string_
                      return tools::PickChoice(kSources, v, o.sourceSelection);
                    },
                    "device's code page, default usb (\"Canon / USB\"), or 0..1"};
-const Option kTarget{"--target", "", "none|mazovia|latin2|windows",
+const Option kTarget{"--target", "", "none|mazovia|latin2|windows|utf8",
                    [](CliOptions& o, std::string_view v) {
                      return tools::PickChoice(kTargets, v, o.targetSelection);
                    },
-                   "code page of the text, default latin2, or 0..3"};
+                   "code page of the text, default latin2, or 0..3; utf8: UTF-8"};
 const Option kOutput{"--output", "-o", "FILE", [](CliOptions& o, std::string_view v) {
                      return NotEmpty(v, o.output);
                    },
@@ -91,7 +93,21 @@ const Option kJson{"--json", "", "", [](CliOptions& o, std::string_view) {
 
 const std::array<Option, 10> kFetchOptions{kModel, kPort,   kBaud,    kSource, kTarget,
                                          kOutput, kRaw,   kTimeout, kJson,   kHelp};
+const Option kJsonLines{"--json", "", "", [](CliOptions& o, std::string_view) {
+                        o.json = true;
+                        return std::string();
+                      },
+                      "one JSON object per transfer and line"};
+
+const Option kOutDir{"--out-dir", "", "DIR", [](CliOptions& o, std::string_view v) {
+                     return NotEmpty(v, o.outDir);
+                   },
+                   "write the text of each transfer into DIR (required)"};
+
 const std::array<Option, 5> kConvertOptions{kModel, kSource, kTarget, kOutput, kHelp};
+const std::array<Option, 2> kArchiveOptions{kJsonLines, kHelp};
+const std::array<Option, 8> kWatchOptions{kModel,  kPort,   kBaud,      kSource,
+                                          kTarget, kOutDir, kJsonLines, kHelp};
 const std::array<Option, 1> kPortsOptions{kHelp};
 
 struct CommandEntry {
@@ -102,21 +118,41 @@ struct CommandEntry {
   std::string_view description;
 };
 
-const std::array<CommandEntry, 3> kCommands{{
+const std::array<CommandEntry, 5> kCommands{{
     {"fetch", Command::Fetch, kFetchOptions,
      "zvreader-cli fetch [--model A|B] [--port COMn|PATH] [--baud RATE] [--source usb|rs232]\n"
-     "                   [--target none|mazovia|latin2|windows] [-o FILE] [--raw FILE]\n"
+     "                   [--target none|mazovia|latin2|windows|utf8] [-o FILE] [--raw FILE]\n"
      "                   [--timeout SECONDS] [--json]",
      "Receives the stored tests from the spirometer, keeps the raw bytes in the\n"
-     "model's temporary file and writes the cleaned text. Ctrl-C stops the\n"
-     "transfer and keeps what came.\n"
+     "model's temporary file and in the archive, and writes the cleaned text.\n"
+     "Ctrl-C stops the transfer and keeps what came.\n"
+     "--target utf8 writes UTF-8, the Polish letters decoded from the device's\n"
+     "code page (--source).\n"
      "Exit status: 0 received and written, 1 port or file error, 2 usage error,\n"
      "3 nothing received."},
     {"convert", Command::Convert, kConvertOptions,
      "zvreader-cli convert [--model A|B] [--source usb|rs232]\n"
-     "                     [--target none|mazovia|latin2|windows] IN [-o OUT]",
-     "Cleans a raw dump (for example ~ZVB.tmp) and converts its Polish letters.\n"
+     "                     [--target none|mazovia|latin2|windows|utf8] IN [-o OUT]",
+     "Cleans a raw dump (for example ~ZVB.tmp or a file of the archive) and\n"
+     "converts its Polish letters. The model of an archived transfer comes from\n"
+     "its name unless --model is given; a bare archive name such as\n"
+     "2026-12-08_101503_ZVB.raw is looked for in the archive.\n"
      "Exit status: 0 written, 1 file error, 2 usage error."},
+    {"archive", Command::Archive, kArchiveOptions, "zvreader-cli archive [--json]",
+     "Lists the transfers kept in the archive, oldest first: time, model, bytes,\n"
+     "tests counted of announced, file. The archive keeps the last 500 transfers\n"
+     "or those of the last 90 days, whichever are more.\n"
+     "Exit status: 0 listed, 1 a file could not be read."},
+    {"watch", Command::Watch, kWatchOptions,
+     "zvreader-cli watch [--model A|B] [--port COMn|PATH] [--baud RATE] [--source usb|rs232]\n"
+     "                   [--target none|mazovia|latin2|windows|utf8] --out-dir DIR [--json]",
+     "Keeps the port open and files every transfer the device sends, without\n"
+     "START: each one (a header, then the stream until the line falls silent for\n"
+     "a second) is kept in the archive and its text is written to\n"
+     "DIR/<date>_<time>_ZV<model>_<n>tests.txt, with one line on standard output.\n"
+     "A port that is missing or vanishes is tried again every 3 seconds.\n"
+     "Ctrl-C (or SIGTERM) ends it and keeps a transfer under way.\n"
+     "Exit status: 0 stopped, 1 DIR cannot be used, 2 usage error."},
     {"ports", Command::Ports, kPortsOptions, "zvreader-cli ports",
      "Lists the COM numbers whose device is present: COM n<TAB>device."},
 }};
@@ -144,6 +180,9 @@ std::string CheckCombination(CliOptions& options, const std::vector<std::string>
     return {};
   }
   if (!positional.empty()) return "unexpected argument '" + positional.front() + "'";
+  if (options.command == Command::Watch && options.outDir.empty()) {
+    return "watch needs --out-dir DIR for the texts";
+  }
   if (options.command == Command::Fetch && options.json && options.output.empty()) {
     return "--json prints on standard output: give the text a file with -o";
   }
@@ -214,6 +253,8 @@ std::string Usage(Command command) {
            "Commands:\n"
            "  fetch    receive the tests from the device and write the text\n"
            "  convert  clean and convert a raw dump\n"
+           "  archive  list the transfers kept in the archive\n"
+           "  watch    file every transfer the device sends, until Ctrl-C\n"
            "  ports    list the COM ports present\n\n"
            "zvreader-cli COMMAND --help shows a command's options; --version the version.\n";
   }

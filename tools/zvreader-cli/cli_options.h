@@ -8,7 +8,7 @@
 
 namespace zv::cli {
 
-enum class Command { None, Fetch, Convert, Ports };
+enum class Command { None, Fetch, Convert, Archive, Watch, Ports };
 
 // Where to fetch from: COM n (through the same mapping as the dialog) or a
 // device path taken as it is.
@@ -23,6 +23,10 @@ struct PortChoice {
 // device path. COM numbers outside 1-256 and bare numbers give nothing.
 std::optional<PortChoice> ParsePort(std::string_view text);
 
+// --target utf8: UTF-8 text, decoded from the device's code page. Not one of
+// the dialog's target-encoding list entries (0-3).
+inline constexpr int kTargetUtf8 = 4;
+
 // What the command line asks for. The defaults are those of the dialog's
 // first run: ZORVEL A on COM 1, device encoding "Canon / USB", target
 // "Latin 2 (MS-DOS)", 4800 baud for A and 9600 for B.
@@ -32,16 +36,19 @@ struct CliOptions {
   bool version = false;
 
   int modelIndex = 0;          // 0 ZORVEL A, 1 ZORVEL B
+  bool modelGiven = false;     // --model was on the command line
   std::string portText = "COM1";
   PortChoice port;
   std::optional<int> baud;     // nothing: the model's default
   int sourceSelection = 0;     // device-encoding list: 0 usb, 1 rs232
-  int targetSelection = 2;     // target list: 0 none, 1 mazovia, 2 latin2, 3 windows
+  int targetSelection = 2;     // target list: 0 none, 1 mazovia, 2 latin2, 3 windows;
+                               // or kTargetUtf8
   std::string output;          // -o; empty: standard output
   std::string raw;             // --raw; empty: none
   std::optional<double> timeoutSeconds;  // nothing: wait for the header until Stop
   bool json = false;
   std::string input;           // convert's IN
+  std::string outDir;          // watch's --out-dir
 
   int Baud() const;            // the given rate or the model's default
 };
@@ -53,7 +60,7 @@ struct ParseResult {
 };
 
 // Parses the arguments after the program name: a subcommand (fetch,
-// convert, ports) and its options, or --help / --version alone.
+// convert, archive, watch, ports) and its options, or --help / --version alone.
 ParseResult ParseCommandLine(std::span<const std::string> args);
 
 // The usage text of a subcommand (Command::None: the overview).

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "transfer/archive.h"
+#include "transfer/result_files.h"
 #include "zvreader-cli/cli_options.h"
 
 namespace zv::cli {
@@ -29,8 +32,24 @@ struct Console {
 // and the cleaned text.
 int RunFetch(const CliOptions& options, Console& console);
 
-// Cleans and converts a raw dump.
+// Cleans and converts a raw dump or an archived transfer.
 int RunConvert(const CliOptions& options, Console& console);
+
+// Lists the archived transfers with their counts.
+int RunArchive(const CliOptions& options, Console& console);
+
+// Files every transfer the device sends until a stop is requested.
+int RunWatch(const CliOptions& options, Console& console);
+
+// Keeps the raw bytes of a transfer as the dialog does (KeepReceivedBytes:
+// the raw dump and the archive) and says on console.err what could not be
+// written.
+KeptBytes KeepAndReport(int modelIndex, const std::vector<std::uint8_t>& bytes,
+                        TransferArchive& archive, Console& console);
+
+// Cleans received bytes, in place, into the text the options ask for (a
+// code page, or UTF-8) and returns its length.
+std::size_t MakeText(std::vector<std::uint8_t>& bytes, int modelIndex, const CliOptions& options);
 
 // Writes the text to `output` atomically, or to console.out when `output`
 // is empty; says why on console.err when it cannot.

@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
   switch (options.command) {
     case Command::Fetch: return RunFetch(options, console);
     case Command::Convert: return RunConvert(options, console);
+    case Command::Archive: return RunArchive(options, console);
+    case Command::Watch: return RunWatch(options, console);
     case Command::Ports: return RunPorts(console);
     case Command::None: break;
   }

@@ -1,12 +1,48 @@
+#include <filesystem>
 #include <vector>
 
 #include "common/whole_file.h"
 #include "support/file_io.h"
+#include "support/paths.h"
 #include "support/port_map.h"
+#include "transfer/archive.h"
 #include "transfer/convert.h"
+#include "transfer/utf8_text.h"
 #include "zvreader-cli/commands.h"
 
 namespace zv::cli {
+namespace {
+
+// A bare archive name that is no file here is taken from the archive.
+std::string ResolveInput(const std::string& input) {
+  const std::filesystem::path path(input);
+  std::error_code error;
+  if (path.has_parent_path() || std::filesystem::exists(path, error) || !ParseArchiveName(path))
+    return input;
+  return (ArchiveFolder() / path).string();
+}
+
+}  // namespace
+
+std::size_t MakeText(std::vector<std::uint8_t>& bytes, int modelIndex, const CliOptions& options) {
+  if (options.targetSelection == kTargetUtf8)
+    return ConvertBufferToUtf8(bytes, modelIndex, options.sourceSelection);
+  return ConvertBuffer(bytes, modelIndex, options.targetSelection, options.sourceSelection);
+}
+
+KeptBytes KeepAndReport(int modelIndex, const std::vector<std::uint8_t>& bytes,
+                        TransferArchive& archive, Console& console) {
+  const KeptBytes kept = KeepReceivedBytes(modelIndex, bytes, RealFileWriter(), archive);
+  if (!kept.dump) {
+    console.err << "zvreader-cli: cannot write the raw dump " << RawDumpPath(modelIndex).string()
+                << ": " << kept.dump.reason << std::endl;
+  }
+  if (!kept.archived.result) {
+    console.err << "zvreader-cli: cannot keep the transfer in the archive "
+                << archive.Folder().string() << ": " << kept.archived.result.reason << std::endl;
+  }
+  return kept;
+}
 
 bool WriteText(const std::string& output, const std::vector<std::uint8_t>& text, Console& console) {
   if (output.empty()) {
@@ -27,13 +63,17 @@ bool WriteText(const std::string& output, const std::vector<std::uint8_t>& text,
 }
 
 int RunConvert(const CliOptions& options, Console& console) {
+  const std::string input = ResolveInput(options.input);
   std::vector<std::uint8_t> bytes;
   std::string reason;
-  if (!tools::ReadWholeFile(options.input, bytes, reason)) {
-    console.err << "zvreader-cli: cannot read " << options.input << ": " << reason << std::endl;
+  if (!tools::ReadWholeFile(input, bytes, reason)) {
+    console.err << "zvreader-cli: cannot read " << input << ": " << reason << std::endl;
     return kExitFailure;
   }
-  ConvertBuffer(bytes, options.modelIndex, options.targetSelection, options.sourceSelection);
+  int modelIndex = options.modelIndex;
+  if (const auto archived = ParseArchiveName(input); archived && !options.modelGiven)
+    modelIndex = archived->modelIndex;
+  MakeText(bytes, modelIndex, options);
   return WriteText(options.output, bytes, console) ? kExitOk : kExitFailure;
 }
 

@@ -1,28 +1,21 @@
 #include "zvreader-cli/stop_request.h"
 
-#include <atomic>
-#include <csignal>
+#include <algorithm>
+#include <thread>
 
 namespace zv::cli {
-namespace {
 
-// Written by the signal handler; lock-free, so safe there.
-std::atomic<bool> stopRequested{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void OnStopSignal(int signal) {
-  stopRequested.store(true);
-  // Some systems reset the handler to the default when it runs.
-  std::signal(signal, OnStopSignal);
+bool WaitForStopRequest(std::chrono::milliseconds timeout) {
+  // A signal handler may only set a flag, so the flag is looked at rather
+  // than waited on.
+  constexpr std::chrono::milliseconds kLook{100};
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!StopRequested()) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= end) return false;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kLook, end - now));
+  }
+  return true;
 }
-
-}  // namespace
-
-void InstallStopRequestHandlers() {
-  std::signal(SIGINT, OnStopSignal);
-  std::signal(SIGTERM, OnStopSignal);
-}
-
-bool StopRequested() { return stopRequested.load(); }
 
 }  // namespace zv::cli

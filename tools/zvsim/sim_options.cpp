@@ -22,7 +22,7 @@ std::string Flag(bool& field) {
   return {};
 }
 
-const std::array<Option, 11> kOptions{{
+const std::array<Option, 13> kOptions{{
     {"--model", "", "A|B", [](SimOptions& o, std::string_view v) { return tools::PickChoice(kModels, v, o.modelIndex); },
      "the simulated device (required)"},
     {"--tests", "", "N", [](SimOptions& o, std::string_view v) {
@@ -63,6 +63,20 @@ const std::array<Option, 11> kOptions{{
      "write the bytes each reader was sent to FILE"},
     {"--once", "", "", [](SimOptions& o, std::string_view) { return Flag(o.once); },
      "exit when the first reader has closed the device"},
+    {"--repeat", "", "N", [](SimOptions& o, std::string_view v) {
+       const auto n = tools::ParseInteger(v, 1, 1000);
+       if (!n) return "'" + std::string(v) + "' is not a number from 1 to 1000";
+       o.repeat = static_cast<int>(*n);
+       return std::string();
+     },
+     "send the stream N times to each reader, as if send were pressed again (default 1)"},
+    {"--pause", "", "SECONDS", [](SimOptions& o, std::string_view v) {
+       const auto seconds = tools::ParsePositive(v);
+       if (!seconds) return "'" + std::string(v) + "' is not a positive number";
+       o.pause = *seconds;
+       return std::string();
+     },
+     "the silence between two sends (default 3)"},
     {"--seed", "", "S", [](SimOptions& o, std::string_view v) {
        const auto seed = tools::ParseInteger(v, 0, std::numeric_limits<std::int64_t>::max());
        if (!seed) return "'" + std::string(v) + "' is not a whole number";
@@ -105,7 +119,7 @@ SimParse ParseSimOptions(std::span<const std::string> args) {
 std::string SimUsage() {
   return "Usage: zvsim --model A|B [--tests N] [--baud 4800|9600|19200] [--speed FACTOR]\n"
          "             [--link PATH] [--play FILE] [--dump FILE] [--once] [--seed S]\n"
-         "             [--device-code rs232|usb]\n"
+         "             [--device-code rs232|usb] [--repeat N] [--pause SECONDS]\n"
          "Plays a ZORVEL spirometer on a pseudo-terminal: prints the device path,\n"
          "waits for a reader to open it and sends the stored tests at the line's pace.\n\n"
          "Options:\n" +

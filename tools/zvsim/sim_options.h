@@ -17,6 +17,8 @@ struct SimOptions {
   std::string play;            // send this file instead of a report
   std::string dump;            // write what each reader was sent here
   bool once = false;           // exit after the first reader
+  int repeat = 1;              // sends of the stream to each reader
+  double pause = 3.0;          // seconds between them
   std::uint64_t seed = 1;
   UINT deviceCode = kCodeLatin2;  // ZORVEL B: rs232 kCodeMazovia, usb kCodeLatin2
   bool help = false;

@@ -312,7 +312,8 @@ void WriteDump(const std::string& path, const std::vector<std::uint8_t>& sent) {
   if (!result) Log("cannot write " + path + ": " + result.reason);
 }
 
-// One reader from opening the device to closing it.
+// One reader from opening the device to closing it: the stream, sent
+// options.repeat times with options.pause of silence between.
 Outcome Serve(PseudoDevice& device, ReaderWatch& watch, const SimOptions& options,
               const std::vector<std::uint8_t>& stream) {
   watch.Mark();
@@ -324,11 +325,18 @@ Outcome Serve(PseudoDevice& device, ReaderWatch& watch, const SimOptions& option
     Log("the reader listens at " + std::to_string(readerBaud) + " baud, the device sends at " +
         std::to_string(lineBaud) + ": the bytes arrive garbled");
   }
-  const Sending sending =
-      Send(device, watch, TransmitOverLine(stream, lineBaud, readerBaud), options.speed);
-  WriteDump(options.dump, sending.sent);
-  Log("sent " + std::to_string(sending.sent.size()) + " bytes");
-  if (sending.outcome != Outcome::Done) return sending.outcome;
+  const auto pause = std::chrono::ceil<milliseconds>(std::chrono::duration<double>(options.pause));
+  for (int round = 1;; ++round) {
+    const Sending sending =
+        Send(device, watch, TransmitOverLine(stream, lineBaud, readerBaud), options.speed);
+    WriteDump(options.dump, sending.sent);
+    Log("sent " + std::to_string(sending.sent.size()) + " bytes");
+    if (sending.outcome != Outcome::Done) return sending.outcome;
+    if (round >= options.repeat) break;
+    outcome = Answer(watch, pause);
+    if (outcome == Outcome::Unanswered) return Outcome::ReaderGone;
+    if (outcome != Outcome::Done) return outcome;
+  }
   return WaitFor(watch, [&watch] { return watch.Left(); }, milliseconds(-1));
 }
 

@@ -1,0 +1,14 @@
+#include <time.h>
+
+#include "support/local_time.h"
+
+namespace zv {
+
+std::tm LocalTime(std::chrono::system_clock::time_point time) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+  std::tm local{};
+  localtime_s(&local, &seconds);
+  return local;
+}
+
+}  // namespace zv
