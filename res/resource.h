@@ -4,8 +4,14 @@
 
 namespace zv {
 
+// <windows.h> defines these two as macros of the same values; where it has
+// been included first, the macros serve.
+#ifndef IDOK
 inline constexpr int IDOK = 1;
+#endif
+#ifndef IDCANCEL
 inline constexpr int IDCANCEL = 2;
+#endif
 
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_MAIN = 102;

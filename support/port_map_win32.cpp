@@ -1,8 +1,10 @@
 #include <windows.h>
 
+#include <iterator>
 #include <string_view>
 
 #include "support/port_map.h"
+#include "support/wide_text.h"
 
 namespace zv {
 namespace {
@@ -19,11 +21,13 @@ std::optional<std::string> DefaultPortDevice(int com) {
 
 bool PortDevicePresent(const std::string& device) {
   if (device.starts_with(kDevicePrefix)) {
-    const std::string name = device.substr(kDevicePrefix.size());
-    char target[512];
-    return QueryDosDeviceA(name.c_str(), target, sizeof target) != 0;
+    const std::wstring name =
+        WideFromUtf8(std::string_view(device).substr(kDevicePrefix.size()));
+    wchar_t target[512];
+    return QueryDosDeviceW(name.c_str(), target, std::size(target)) != 0;
   }
-  return GetFileAttributesA(device.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(WideFromUtf8(device).c_str()) !=
+         INVALID_FILE_ATTRIBUTES;
 }
 
 std::string PortDeviceExample() { return std::string(kDevicePrefix) + "COM3"; }

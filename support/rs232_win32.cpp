@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "support/rs232_native.h"
+#include "support/wide_text.h"
 
 namespace zv::detail {
 
@@ -38,20 +39,20 @@ PortErrorKind KindOf(::DWORD error) {
   return PortErrorKind::Other;
 }
 
-// The system's own words for an error code, without the trailing full stop
-// and line break.
+// The system's own words for an error code (in the user's language, hence
+// UTF-16 and then UTF-8), without the trailing full stop and line break.
 std::string SystemText(::DWORD error) {
-  char text[512] = {};
-  ::DWORD length = FormatMessageA(
+  wchar_t text[512] = {};
+  const ::DWORD length = FormatMessageW(
       FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
       error, 0, text, static_cast<::DWORD>(std::size(text)), nullptr);
-  std::string message(text, length);
+  std::wstring message(text, length);
   while (!message.empty() &&
-         (message.back() == '\r' || message.back() == '\n' ||
-          message.back() == '.' || message.back() == ' ')) {
+         (message.back() == L'\r' || message.back() == L'\n' ||
+          message.back() == L'.' || message.back() == L' ')) {
     message.pop_back();
   }
-  return message;
+  return Utf8FromWide(message);
 }
 
 NativePortPtr Fail(PortError& error, ::DWORD systemError, PortErrorKind kind) {
@@ -95,12 +96,14 @@ void NativePortCloser::operator()(NativePort* port) const {
 
 NativePortPtr OpenNativePort(const std::string& device, DWORD baud,
                              const PortTimeouts& timeouts, PortError& error) {
-  HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+  // The device comes from the settings file as UTF-8.
+  const std::wstring name = WideFromUtf8(device);
+  HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                               nullptr, OPEN_EXISTING, 0, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     const ::DWORD systemError = GetLastError();
     // A folder refuses access too, but no other program holds it.
-    const ::DWORD attributes = GetFileAttributesA(device.c_str());
+    const ::DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       return Fail(error, systemError, PortErrorKind::NotSerial);

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "kit/temp_env.h"
+#include "settings/profile.h"
 
 namespace zv {
 namespace {
 
 using testkit::ScopedEnv;
+using testkit::TempDir;
 
 TEST(PathsWin32, RawDumpsGoToTheFixedFolder) {
   EXPECT_EQ(RawDumpFolder().string(), R"(C:\VAQ\)");
@@ -26,6 +28,24 @@ TEST(PathsWin32, SettingsFollowAppData) {
 TEST(PathsWin32, SettingsWithoutAppDataStayOnDriveC) {
   ScopedEnv appData("APPDATA", std::nullopt);
   EXPECT_EQ(SettingsFilePath().string(), R"(C:\VAQ\ZVReader.ini)");
+}
+
+// Letters outside the ANSI code page of an English system: the settings
+// are stored in, and read back from, the profile's own folder.
+TEST(PathsWin32, SettingsInAProfileNamedWithPolishLetters) {
+  TempDir dir;
+  const std::filesystem::path profile = dir.path() / u8"Łucja Żółć" / "AppData";
+  const std::u8string profileText = profile.u8string();
+  ScopedEnv appData("APPDATA", std::string(profileText.begin(), profileText.end()));
+  const std::filesystem::path expected = profile / "VAQ" / "ZVReader.ini";
+  EXPECT_EQ(SettingsFilePath(), expected);
+
+  int saved = 11;
+  SerialProfileInt(kProfileSave, "Settings", "Com", saved, 0, 0, 255, false);
+  EXPECT_TRUE(std::filesystem::is_regular_file(expected));
+  int loaded = -1;
+  SerialProfileInt(kProfileLoad, "Settings", "Com", loaded, 0, 0, 255, false);
+  EXPECT_EQ(loaded, 11);
 }
 
 }  // namespace

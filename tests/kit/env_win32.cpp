@@ -4,13 +4,17 @@
 #include <utility>
 
 #include "kit/temp_env.h"
+#include "support/wide_text.h"
 
 namespace zv::testkit {
 
-// _putenv_s with an empty value removes the variable, so an empty value
-// cannot be kept; the code under test treats empty and absent alike.
+// Names and values are UTF-8, set through the wide-character environment
+// so that letters outside the ANSI code page survive. _wputenv_s with an
+// empty value removes the variable, so an empty value cannot be kept; the
+// code under test treats empty and absent alike.
 void PutEnv(const std::string& name, const std::optional<std::string>& value) {
-  _putenv_s(name.c_str(), value ? value->c_str() : "");
+  _wputenv_s(WideFromUtf8(name).c_str(),
+             value ? WideFromUtf8(*value).c_str() : L"");
 }
 
 // The settings file lives under %APPDATA%, so that is where the private

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <windows.h>
+
+#include "support/strings.h"
+
+namespace zv {
+
+// Fills the port list with COM 1 to 256, each with its device and, when
+// the device is present on this machine, marked as connected; the open list
+// is as wide as its longest entry.
+void FillPortList(HWND list, Language language);
+
+// The closed box, too narrow for the device, shows only "COM n" of the
+// selected entry. The list's selection stays as it is.
+void ShowComInBox(HWND list);
+
+}  // namespace zv

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "support/strings.h"
+#include "transfer/transfer_control.h"
+#include "ui/win32/posted_calls.h"
+
+// The main dialog, a Win32 dialog made from its language's template. It
+// fills the lists, keeps the model rule and the settings panel, and
+// forwards the transfer handlers to zv::TransferControl, for which it is
+// the view.
+//
+// Threads: the IReceiveView calls come from the worker; the progress and
+// status calls are queued (PostedCalls) and applied on the window's thread
+// in call order, and the end command is posted as WM_COMMAND
+// ID_TRANSFER_END, so the worker never waits for the window. Once the
+// window closes, queued calls are dropped. Every other member runs on the
+// window's thread.
+class CReaderDlg final : public zv::IDialogView {
+ public:
+  CReaderDlg(HINSTANCE instance, zv::Language language = zv::UiLanguage());
+  ~CReaderDlg() override;
+  CReaderDlg(const CReaderDlg&) = delete;
+  CReaderDlg& operator=(const CReaderDlg&) = delete;
+
+  // Runs the dialog modally; IDOK (Done) or IDCANCEL (Esc, the close box).
+  INT_PTR DoModal();
+
+  // IReceiveView, called by the worker.
+  void SetProgressRange(int lower, int upper) override;
+  void SetProgressPos(int position) override;
+  void SetStatusText(const std::string& text) override;
+  void PostTransferEnd() override;
+
+  // IDialogView, called on the window's thread.
+  void SetButtonText(int id, const std::string& text) override;
+  void EnableButton(int id, bool enable) override;
+  void SetDefaultButton(int id) override;
+  void FocusControl(int id) override;
+  void ShowMessage(const std::string& text) override;
+  std::optional<std::filesystem::path> ChooseSaveFile(
+      const std::string& filter, const std::string& defaultExtension) override;
+  int ReadModelIndex() override;
+  void WriteModelIndex(int modelIndex) override;
+  int ListSelection(int listId) override;
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam,
+                                     LPARAM lParam);
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(int id, int code);
+
+  BOOL OnInitDialog();
+  void AddAboutEntry();
+  void FillLists();
+  void UpdateData();  // reads the radio group into the model index
+  void ApplyModel();
+  void ShowSettingsPanel();
+  bool PortListHasFocus() const;
+  void OnDestroy();  // saves the settings
+
+  // Handlers; those returning bool say whether they handled the message.
+  bool OnSysCommand(WPARAM id);
+  bool OnPaint();
+  void OnStartStop();
+  void OnSettings();
+  void OnSave();
+  void OnModel();
+  void OnKillFocusPort();
+  void OnPortShown();
+  void OnTransferEnd();
+  void OnOK();
+  void OnCancel();
+  void OnAbout();
+
+  HWND Item(int id) const;
+
+  HINSTANCE instance_;
+  const zv::Language language_;
+  HWND window_ = nullptr;
+  HICON bigIcon_ = nullptr;
+  HICON smallIcon_ = nullptr;
+  bool settingsShown_ = false;
+  zv::PostedCalls workerCalls_;
+  zv::TransferControl control_;
+};
