@@ -22,7 +22,7 @@
 #include "ui/qt/about_entry.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/file_filter.h"
-#include "ui/qt/view_call_queue.h"
+#include "ui/qt/qt_view_call_queue.h"
 
 using namespace zv;
 
@@ -89,7 +89,7 @@ CReaderDlg::CReaderDlg(TransferEnvironment environment, Prompts prompts, Languag
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       language_(language),
       prompts_(std::move(prompts)),
-      workerCalls_(new ViewCallQueue(this)),
+      workerCalls_(new QtViewCallQueue(this)),
       control_(*this, std::move(environment)) {
   controls_ = BuildDialog(*this, MainDialogTemplate(language_), AppIcon());
   SetErrorReporter([this](const std::string& message) { ShowMessage(message); }, language_);

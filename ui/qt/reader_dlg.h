@@ -12,7 +12,7 @@
 #include "ui/qt/dialog_builder.h"
 
 namespace zv {
-class ViewCallQueue;
+class QtViewCallQueue;
 }
 
 class QComboBox;
@@ -25,7 +25,7 @@ class QPushButton;
 // handlers to zv::TransferControl, for which it is the view.
 //
 // Threads: the IReceiveView calls come from the worker; each is queued
-// (ViewCallQueue) and applied on the UI thread in call order, so the worker
+// (QtViewCallQueue) and applied on the UI thread in call order, so the worker
 // never waits for the UI thread. Once the dialog ends, queued calls are
 // dropped. Every other member runs on the UI thread.
 class CReaderDlg : public QDialog, public zv::IDialogView {
@@ -106,6 +106,6 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
   bool settingsShown_ = false;
   bool progressRangeEmpty_ = false;  // the worker set a range of no tests
   bool finished_ = false;
-  zv::ViewCallQueue* workerCalls_;  // child of the dialog
+  zv::QtViewCallQueue* workerCalls_;  // child of the dialog
   zv::TransferControl control_;
 };

@@ -56,7 +56,9 @@ CReaderDlg::CReaderDlg(HINSTANCE instance, Language language)
       language_(language),
       bigIcon_(LoadAppIcon(instance, SM_CXICON, SM_CYICON)),
       smallIcon_(LoadAppIcon(instance, SM_CXSMICON, SM_CYSMICON)),
-      workerCalls_(kWorkerCallsMessage),
+      workerCalls_([this] {
+        return window_ != nullptr && PostMessageW(window_, kWorkerCallsMessage, 0, 0) != 0;
+      }),
       control_(*this) {
   SetErrorReporter([this](const std::string& message) { ShowMessage(message); }, language_);
 }
@@ -143,7 +145,6 @@ void CReaderDlg::OnCommand(int id, int code) {
 }
 
 BOOL CReaderDlg::OnInitDialog() {
-  workerCalls_.Attach(window_);
   AddAboutEntry();
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));

@@ -8,7 +8,7 @@
 
 #include "support/strings.h"
 #include "transfer/transfer_control.h"
-#include "ui/win32/posted_calls.h"
+#include "transfer/view_call_queue.h"
 
 // The main dialog, a Win32 dialog made from its language's template. It
 // fills the lists, keeps the model rule and the settings panel, and
@@ -16,11 +16,11 @@
 // the view.
 //
 // Threads: the IReceiveView calls come from the worker; the progress and
-// status calls are queued (PostedCalls) and applied on the window's thread
-// in call order, and the end command is posted as WM_COMMAND
-// ID_TRANSFER_END, so the worker never waits for the window. Once the
-// window closes, queued calls are dropped. Every other member runs on the
-// window's thread.
+// status calls are queued (ViewCallQueue, woken by a posted message) and
+// applied on the window's thread in call order, and the end command is
+// posted as WM_COMMAND ID_TRANSFER_END after them, so the worker never
+// waits for the window. Once the window closes, queued calls are dropped.
+// Every other member runs on the window's thread.
 class CReaderDlg final : public zv::IDialogView {
  public:
   CReaderDlg(HINSTANCE instance, zv::Language language = zv::UiLanguage());
@@ -86,6 +86,6 @@ class CReaderDlg final : public zv::IDialogView {
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   bool settingsShown_ = false;
-  zv::PostedCalls workerCalls_;
+  zv::ViewCallQueue workerCalls_;
   zv::TransferControl control_;
 };

@@ -1,27 +1,25 @@
-#include "ui/win32/posted_calls.h"
+#include "transfer/view_call_queue.h"
+
+#include <utility>
 
 namespace zv {
 
-void PostedCalls::Attach(HWND window) {
-  std::lock_guard lock(mutex_);
-  window_ = window;
-}
+ViewCallQueue::ViewCallQueue(WakeUp wakeUp) : wakeUp_(std::move(wakeUp)) {}
 
-void PostedCalls::Push(std::function<void()> call) {
+void ViewCallQueue::Push(std::function<void()> call) {
   std::lock_guard lock(mutex_);
-  if (closed_ || window_ == nullptr) return;
+  if (closed_) return;
   calls_.push_back(std::move(call));
-  if (wakePosted_) return;
-  wakePosted_ = PostMessageW(window_, wakeMessage_, 0, 0) != 0;
+  if (!wakePending_) wakePending_ = wakeUp_();
 }
 
-void PostedCalls::RunPending() {
+void ViewCallQueue::RunPending() {
   for (;;) {
     std::function<void()> call;
     {
       std::lock_guard lock(mutex_);
       if (calls_.empty()) {
-        wakePosted_ = false;
+        wakePending_ = false;
         return;
       }
       call = std::move(calls_.front());
@@ -31,7 +29,7 @@ void PostedCalls::RunPending() {
   }
 }
 
-void PostedCalls::Close() {
+void ViewCallQueue::Close() {
   std::lock_guard lock(mutex_);
   closed_ = true;
   calls_.clear();
