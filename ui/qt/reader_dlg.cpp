@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 
+#include "res/dialog_lists.h"
 #include "res/resource.h"
 #include "support/port_map.h"
 #include "support/strings.h"
@@ -33,11 +34,6 @@ constexpr const char* kAppName = "ZVReader";
 
 // The settings panel ends this many pixels below its frame when shown.
 constexpr int kPanelMargin = 15;
-
-constexpr std::array kBaudEntries{"4800 b/s", "9600 b/s", "19200 b/s"};
-constexpr std::array kTargetEncodingEntries{"Bez polskich znaków", "Mazovia",
-                                            "Latin 2 (MS-DOS)", "MS Windows"};
-constexpr std::array kDeviceEncodingEntries{"Canon / USB", "RS 232"};
 
 template <std::size_t N>
 void FillList(QComboBox& list, const std::array<const char*, N>& entries) {
