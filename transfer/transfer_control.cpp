@@ -16,17 +16,15 @@ namespace zv {
 namespace {
 
 constexpr std::array<DWORD, 3> kBaudRates = {4800, 9600, 19200};
-constexpr DWORD kModelABaud = 4800;
-constexpr DWORD kModelBBaud = 9600;
 
 constexpr const char* kSettingsSection = "Settings";
 
-// With no selection in the baud list the model's own rate is used, the one
-// the model rule would have selected.
+// With no selection in the baud list the rate the model rule selects is
+// used.
 DWORD BaudRate(int selection, int modelIndex) {
-  if (selection >= 0 && selection < static_cast<int>(kBaudRates.size()))
-    return kBaudRates[static_cast<std::size_t>(selection)];
-  return modelIndex == kModelA ? kModelABaud : kModelBBaud;
+  if (selection < 0 || selection >= static_cast<int>(kBaudRates.size()))
+    selection = RuleForModel(modelIndex).baudSelection;
+  return kBaudRates[static_cast<std::size_t>(selection)];
 }
 
 // The four persisted values in their stored order, loaded or saved.
@@ -213,6 +211,11 @@ void TransferControl::Impl::ClosePort() {
 void TransferControl::Impl::StopWorker() {
   shared.running.store(0);
   if (worker.Held()) worker.Join();
+}
+
+ModelRule RuleForModel(int modelIndex) {
+  const bool modelA = modelIndex == kModelA;
+  return {modelA ? 0 : 1, !modelA};
 }
 
 TransferControl::TransferControl(IDialogView& view,

@@ -60,6 +60,15 @@ struct TransferEnvironment {
 
 enum class TransferState { Idle, Transferring, StopRequested };
 
+// The main dialog's model rule: the baud-list entry a model selects ("4800
+// b/s" for ZORVEL A, "9600 b/s" for any other model index) and whether the
+// encoding lists are enabled (for any model but ZORVEL A).
+struct ModelRule {
+  int baudSelection;
+  bool encodingListsEnabled;
+};
+ModelRule RuleForModel(int modelIndex);
+
 inline constexpr const char* kThreadsError = "Working with threads error!";
 
 // How long the end handling waits for the worker to return after its end
@@ -90,8 +99,8 @@ class TransferControl {
 
   // Creates the port on first use, sets its time-outs (0, 0, 1000, 0, 2)
   // and opens COM portIndex + 1 at the baud rate selected in IDC_BAUD
-  // (4800, 9600, 19200; with no selection the model's own rate: 4800 for
-  // ZORVEL A, 9600 otherwise). A failed open is reported through the
+  // (4800, 9600, 19200; with no selection the rate the model rule selects:
+  // 4800 for ZORVEL A, 9600 otherwise). A failed open is reported through the
   // port's ReportError. Nonzero when open.
   int OpenPort();
   // Start/Stop. Reads the model first. Transferring: requests the stop.

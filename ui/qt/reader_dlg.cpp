@@ -156,10 +156,10 @@ void CReaderDlg::FillLists() {
 void CReaderDlg::UpdateData() { control_.setModelIndex(ReadModelIndex()); }
 
 void CReaderDlg::ApplyModel() {
-  const bool modelB = control_.modelIndex() != kModelA;
-  List(IDC_BAUD)->setCurrentIndex(modelB ? 1 : 0);
-  List(IDC_CODE_DEST)->setEnabled(modelB);
-  List(IDC_CODE_SOURCE)->setEnabled(modelB);
+  const ModelRule rule = RuleForModel(control_.modelIndex());
+  List(IDC_BAUD)->setCurrentIndex(rule.baudSelection);
+  List(IDC_CODE_DEST)->setEnabled(rule.encodingListsEnabled);
+  List(IDC_CODE_SOURCE)->setEnabled(rule.encodingListsEnabled);
 }
 
 // Cuts the window at the top of the settings frame, or extends it to just

@@ -190,10 +190,10 @@ void CReaderDlg::FillLists() {
 void CReaderDlg::UpdateData() { control_.setModelIndex(ReadModelIndex()); }
 
 void CReaderDlg::ApplyModel() {
-  const bool modelB = control_.modelIndex() != kModelA;
-  SendMessageW(Item(IDC_BAUD), CB_SETCURSEL, modelB ? 1 : 0, 0);
-  EnableWindow(Item(IDC_CODE_DEST), modelB);
-  EnableWindow(Item(IDC_CODE_SOURCE), modelB);
+  const ModelRule rule = RuleForModel(control_.modelIndex());
+  SendMessageW(Item(IDC_BAUD), CB_SETCURSEL, static_cast<WPARAM>(rule.baudSelection), 0);
+  EnableWindow(Item(IDC_CODE_DEST), rule.encodingListsEnabled);
+  EnableWindow(Item(IDC_CODE_SOURCE), rule.encodingListsEnabled);
 }
 
 // Cuts the window at the top of the settings frame, or extends it to just
