@@ -230,10 +230,7 @@ void CReaderDlg::Finish() {
   control_.StopAndJoin();
   // Closing the window ends the port list's focus too: take its port first.
   if (List(IDC_PORT)->hasFocus()) OnKillFocusPort();
-  UpdateData();
-  control_.targetSelection = ListSelection(IDC_CODE_DEST);
-  control_.sourceSelection = ListSelection(IDC_CODE_SOURCE);
-  control_.SaveSettings();
+  control_.SaveSettings();  // reads the model and the encoding lists itself
 }
 
 void CReaderDlg::done(int result) {
