@@ -1,6 +1,7 @@
 #include "support/rs232.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -360,6 +361,27 @@ TEST_F(SerialPortTest, AnotherProcessGetsBusy) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A program that leads a session of its own and has no terminal (as a
+// launcher may start it) would take the first terminal it opens as its
+// controlling terminal; a hang-up of the line (the adapter pulled out, the
+// device closing its end) would then send it SIGHUP, which ends it without
+// a word and loses the transfer not yet saved.
+TEST_F(SerialPortTest, TheLineNeverBecomesTheProgramsControllingTerminal) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    setsid();  // a session of its own, without a terminal
+    CRS232 port;
+    if (port.OpenDevice(pty_.SlavePath(), 9600) == 0) _exit(2);
+    const bool controlled = open("/dev/tty", O_RDWR | O_NOCTTY) >= 0;
+    _exit(controlled ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the line became the controlling terminal; 2: no open";
 }
 
 TEST_F(SerialPortTest, ReopenAfterCloseWorksAndLeaksNothing) {
