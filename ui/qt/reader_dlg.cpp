@@ -182,10 +182,7 @@ void CReaderDlg::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) ShowSettingsPanel();
 }
 
-void CReaderDlg::OnStartStop() {
-  UpdateData();
-  control_.OnStartStop();
-}
+void CReaderDlg::OnStartStop() { control_.OnStartStop(); }  // reads the model itself
 
 void CReaderDlg::OnSettings() {
   settingsShown_ = !settingsShown_;

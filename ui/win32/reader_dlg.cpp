@@ -242,10 +242,7 @@ bool CReaderDlg::OnPaint() {
   return true;
 }
 
-void CReaderDlg::OnStartStop() {
-  UpdateData();
-  control_.OnStartStop();
-}
+void CReaderDlg::OnStartStop() { control_.OnStartStop(); }  // reads the model itself
 
 void CReaderDlg::OnSettings() {
   settingsShown_ = !settingsShown_;
