@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <span>
 
 #include "support/file_io.h"
@@ -24,5 +25,12 @@ struct KeptBytes {
 // leaves the other, and neither touches `bytes`.
 KeptBytes KeepReceivedBytes(int modelIndex, std::span<const std::uint8_t> bytes,
                             IFileWriter& writer, TransferArchive& archive);
+
+// What Save writes: the cleaned text as it is, or the report's PDF
+// (MakeReportPdf).
+enum class ResultFormat { Text, Pdf };
+
+// Pdf for a file name ending in ".pdf", in any case; Text for any other.
+ResultFormat ResultFormatForPath(const std::filesystem::path& path);
 
 }  // namespace zv

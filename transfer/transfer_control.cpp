@@ -7,9 +7,12 @@
 
 #include "res/resource.h"
 #include "settings/profile.h"
+#include "support/plcode.h"
 #include "support/strings.h"
 #include "transfer/convert.h"
+#include "transfer/report_pdf.h"
 #include "transfer/result_files.h"
+#include "transfer/utf8_text.h"
 
 namespace zv {
 
@@ -125,6 +128,7 @@ struct TransferControl::Impl {
   void FinishTransfer();
   void ClosePort();
   void StopWorker();
+  std::vector<std::uint8_t> ReportPdf() const;
 
   IDialogView& view;
   TransferEnvironment env;
@@ -132,6 +136,10 @@ struct TransferControl::Impl {
   TransferShared shared;
   EndNotingView workerView;
   TransferArchive ownArchive;
+  // What the last clean-up pass made of the buffer: the model it cleaned
+  // for and the code page the letters are in.
+  int cleanedModel = kModelA;
+  UINT cleanedCode = kCodeLatin2;
 
   // Guards the hand-over when the end handling gave up waiting: the worker
   // then posts its end command again once its body has returned.
@@ -196,10 +204,18 @@ void TransferControl::Impl::FinishTransfer() {
     view.SetDefaultButton(IDC_SAVE);
     view.FocusControl(IDC_SAVE);
   }
-  const std::size_t length =
-      ConvertBuffer(shared.buffer, Model(), view.ListSelection(IDC_CODE_DEST),
-                    view.ListSelection(IDC_CODE_SOURCE));
+  const int target = view.ListSelection(IDC_CODE_DEST);
+  const std::size_t length = ConvertBuffer(shared.buffer, Model(), target,
+                                           view.ListSelection(IDC_CODE_SOURCE));
   shared.buffer.resize(length);
+  cleanedModel = Model();
+  cleanedCode = TargetCodeForSelection(target);
+}
+
+std::vector<std::uint8_t> TransferControl::Impl::ReportPdf() const {
+  const auto now = env.clock ? env.clock() : std::chrono::system_clock::now();
+  return MakeReportPdf(DecodeToUtf8(shared.buffer, cleanedCode),
+                       {ReportPdfTitle(cleanedModel), now});
 }
 
 void TransferControl::Impl::ClosePort() {
@@ -278,7 +294,10 @@ void TransferControl::OnSave() {
   const auto path =
       d.view.ChooseSaveFile(LoadStringA(IDS_FILE_FILTER), "txt");
   if (!path || State() != TransferState::Idle) return;
-  const FileResult result = d.Writer().WriteAtomic(*path, d.shared.buffer);
+  std::span<const std::uint8_t> bytes = d.shared.buffer;
+  std::vector<std::uint8_t> pdf;
+  if (ResultFormatForPath(*path) == ResultFormat::Pdf) bytes = pdf = d.ReportPdf();
+  const FileResult result = d.Writer().WriteAtomic(*path, bytes);
   if (!result) {
     d.view.ShowMessage(SaveFailedMessage(*path, result.reason));
     return;

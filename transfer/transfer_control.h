@@ -56,6 +56,7 @@ struct TransferEnvironment {
   // when it has. Empty: worker.WaitFor(limit).
   std::function<bool(WorkerThread& worker, std::chrono::milliseconds limit)>
       awaitWorker;
+  WallClock clock;  // a saved PDF's creation date; empty: the system clock
 };
 
 enum class TransferState { Idle, Transferring, StopRequested };
@@ -120,9 +121,11 @@ class TransferControl {
   // ignored: cleaning the buffer twice would garble it.
   void OnTransferEnd();
   // Save: asks for a file (IDS_FILE_FILTER, default extension "txt") and
-  // writes the buffer atomically. A failure names the file and the
-  // system's reason; the buffer is kept and Save can be retried. Ignored
-  // while a transfer runs.
+  // writes the buffer atomically; a name ending in ".pdf"
+  // (ResultFormatForPath) gets the report's PDF instead, its letters
+  // decoded from the code page the buffer was cleaned into. A failure
+  // names the file and the system's reason; the buffer is kept and Save
+  // can be retried. Ignored while a transfer runs.
   void OnSave();
   // Done: stops and joins a worker that still runs (Done is disabled then,
   // so only in odd sequences), then closes and releases the port.
