@@ -15,11 +15,12 @@ constexpr int kModelB = 1;
 
 constexpr std::array<Choice, 4> kModels{{{"A", 0}, {"B", 1}, {"0", 0}, {"1", 1}}};
 constexpr std::array<Choice, 4> kSources{{{"usb", 0}, {"rs232", 1}, {"0", 0}, {"1", 1}}};
-constexpr std::array<Choice, 9> kTargets{{{"none", 0},
+constexpr std::array<Choice, 10> kTargets{{{"none", 0},
                                           {"mazovia", 1},
                                           {"latin2", 2},
                                           {"windows", 3},
                                           {"utf8", kTargetUtf8},
+                                          {"pdf", kTargetPdf},
                                           {"0", 0},
                                           {"1", 1},
                                           {"2", 2},
@@ -66,11 +67,11 @@ const Option kSource{"--source", "", "usb|rs232", [](CliOptions& o, std::string_
                      return tools::PickChoice(kSources, v, o.sourceSelection);
                    },
                    "device's code page, default usb (\"Canon / USB\"), or 0..1"};
-const Option kTarget{"--target", "", "none|mazovia|latin2|windows|utf8",
+const Option kTarget{"--target", "", "none|mazovia|latin2|windows|utf8|pdf",
                    [](CliOptions& o, std::string_view v) {
                      return tools::PickChoice(kTargets, v, o.targetSelection);
                    },
-                   "code page of the text, default latin2, or 0..3; utf8: UTF-8"};
+                   "code page of the text, default latin2, or 0..3; utf8: UTF-8; pdf: PDF"};
 const Option kOutput{"--output", "-o", "FILE", [](CliOptions& o, std::string_view v) {
                      return NotEmpty(v, o.output);
                    },
@@ -121,18 +122,18 @@ struct CommandEntry {
 const std::array<CommandEntry, 5> kCommands{{
     {"fetch", Command::Fetch, kFetchOptions,
      "zvreader-cli fetch [--model A|B] [--port COMn|PATH] [--baud RATE] [--source usb|rs232]\n"
-     "                   [--target none|mazovia|latin2|windows|utf8] [-o FILE] [--raw FILE]\n"
+     "                   [--target none|mazovia|latin2|windows|utf8|pdf] [-o FILE] [--raw FILE]\n"
      "                   [--timeout SECONDS] [--json]",
      "Receives the stored tests from the spirometer, keeps the raw bytes in the\n"
      "model's temporary file and in the archive, and writes the cleaned text.\n"
      "Ctrl-C stops the transfer and keeps what came.\n"
      "--target utf8 writes UTF-8, the Polish letters decoded from the device's\n"
-     "code page (--source).\n"
+     "code page (--source); --target pdf lays that text out on A4 pages.\n"
      "Exit status: 0 received and written, 1 port or file error, 2 usage error,\n"
      "3 nothing received."},
     {"convert", Command::Convert, kConvertOptions,
      "zvreader-cli convert [--model A|B] [--source usb|rs232]\n"
-     "                     [--target none|mazovia|latin2|windows|utf8] IN [-o OUT]",
+     "                     [--target none|mazovia|latin2|windows|utf8|pdf] IN [-o OUT]",
      "Cleans a raw dump (for example ~ZVB.tmp or a file of the archive) and\n"
      "converts its Polish letters. The model of an archived transfer comes from\n"
      "its name unless --model is given; a bare archive name such as\n"
@@ -145,11 +146,12 @@ const std::array<CommandEntry, 5> kCommands{{
      "Exit status: 0 listed, 1 a file could not be read."},
     {"watch", Command::Watch, kWatchOptions,
      "zvreader-cli watch [--model A|B] [--port COMn|PATH] [--baud RATE] [--source usb|rs232]\n"
-     "                   [--target none|mazovia|latin2|windows|utf8] --out-dir DIR [--json]",
+     "                   [--target none|mazovia|latin2|windows|utf8|pdf] --out-dir DIR [--json]",
      "Keeps the port open and files every transfer the device sends, without\n"
      "START: each one (a header, then the stream until the line falls silent for\n"
      "a second) is kept in the archive and its text is written to\n"
-     "DIR/<date>_<time>_ZV<model>_<n>tests.txt, with one line on standard output.\n"
+     "DIR/<date>_<time>_ZV<model>_<n>tests.txt (.pdf with --target pdf), with one\n"
+     "line on standard output.\n"
      "A port that is missing or vanishes is tried again every 3 seconds.\n"
      "Ctrl-C (or SIGTERM) ends it and keeps a transfer under way.\n"
      "Exit status: 0 stopped, 1 DIR cannot be used, 2 usage error."},

@@ -26,6 +26,8 @@ std::optional<PortChoice> ParsePort(std::string_view text);
 // --target utf8: UTF-8 text, decoded from the device's code page. Not one of
 // the dialog's target-encoding list entries (0-3).
 inline constexpr int kTargetUtf8 = 4;
+// --target pdf: a PDF of the UTF-8 text, A4 pages with page numbers.
+inline constexpr int kTargetPdf = 5;
 
 // What the command line asks for. The defaults are those of the dialog's
 // first run: ZORVEL A on COM 1, device encoding "Canon / USB", target
@@ -42,7 +44,7 @@ struct CliOptions {
   std::optional<int> baud;     // nothing: the model's default
   int sourceSelection = 0;     // device-encoding list: 0 usb, 1 rs232
   int targetSelection = 2;     // target list: 0 none, 1 mazovia, 2 latin2, 3 windows;
-                               // or kTargetUtf8
+                               // or kTargetUtf8, kTargetPdf
   std::string output;          // -o; empty: standard output
   std::string raw;             // --raw; empty: none
   std::optional<double> timeoutSeconds;  // nothing: wait for the header until Stop

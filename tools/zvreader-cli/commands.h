@@ -48,7 +48,7 @@ KeptBytes KeepAndReport(int modelIndex, const std::vector<std::uint8_t>& bytes,
                         TransferArchive& archive, Console& console);
 
 // Cleans received bytes, in place, into the text the options ask for (a
-// code page, or UTF-8) and returns its length.
+// code page, UTF-8, or the PDF of the UTF-8 text) and returns its length.
 std::size_t MakeText(std::vector<std::uint8_t>& bytes, int modelIndex, const CliOptions& options);
 
 // Writes the text to `output` atomically, or to console.out when `output`

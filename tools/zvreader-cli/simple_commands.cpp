@@ -1,3 +1,4 @@
+#include <chrono>
 #include <filesystem>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "support/port_map.h"
 #include "transfer/archive.h"
 #include "transfer/convert.h"
+#include "transfer/report_pdf.h"
 #include "transfer/utf8_text.h"
 #include "zvreader-cli/commands.h"
 
@@ -25,9 +27,13 @@ std::string ResolveInput(const std::string& input) {
 }  // namespace
 
 std::size_t MakeText(std::vector<std::uint8_t>& bytes, int modelIndex, const CliOptions& options) {
-  if (options.targetSelection == kTargetUtf8)
-    return ConvertBufferToUtf8(bytes, modelIndex, options.sourceSelection);
-  return ConvertBuffer(bytes, modelIndex, options.targetSelection, options.sourceSelection);
+  if (options.targetSelection == kTargetUtf8 || options.targetSelection == kTargetPdf)
+    ConvertBufferToUtf8(bytes, modelIndex, options.sourceSelection);
+  else
+    ConvertBuffer(bytes, modelIndex, options.targetSelection, options.sourceSelection);
+  if (options.targetSelection == kTargetPdf)
+    bytes = MakeReportPdf(bytes, {ReportPdfTitle(modelIndex), std::chrono::system_clock::now()});
+  return bytes.size();
 }
 
 KeptBytes KeepAndReport(int modelIndex, const std::vector<std::uint8_t>& bytes,

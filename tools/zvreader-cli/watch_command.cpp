@@ -158,15 +158,16 @@ class Watcher {
     console_.out << (options_.json ? Json(filed, model) : Line(filed)) << std::endl;
   }
 
-  // "<stamp>_ZVB_<n>tests.txt" in the folder given, with "_2", "_3" ...
-  // should that name be taken already.
+  // "<stamp>_ZVB_<n>tests.txt" (".pdf" for a PDF) in the folder given,
+  // with "_2", "_3" ... should that name be taken already.
   fs::path TextPath(const std::string& stamp, int tests) const {
     const std::string stem = stamp + "_" + ModelTag(options_.modelIndex) + "_" +
                              std::to_string(tests) + "tests";
-    fs::path path = fs::path(options_.outDir) / (stem + ".txt");
+    const char* extension = options_.targetSelection == kTargetPdf ? ".pdf" : ".txt";
+    fs::path path = fs::path(options_.outDir) / (stem + extension);
     std::error_code error;
     for (int n = 2; fs::exists(fs::symlink_status(path, error)); ++n) {
-      path = fs::path(options_.outDir) / (stem + "_" + std::to_string(n) + ".txt");
+      path = fs::path(options_.outDir) / (stem + "_" + std::to_string(n) + extension);
     }
     return path;
   }
