@@ -16,11 +16,13 @@ zv_install_missing() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What building and testing the program needs on Debian 12.
+# What building and testing the program needs on Debian 12; qpdf and
+# poppler-utils read the PDFs the tests make.
 ZV_BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-translations-l10n fonts-dejavu-core
+  qpdf poppler-utils
 )
 
 # What the Windows cross-build and its tests under Wine need; the dialog's
