@@ -18,6 +18,7 @@
 #include "kit/convert_reference.h"
 #include "kit/fake_dialog_view.h"
 #include "kit/fake_file_writer.h"
+#include "kit/pdf_oracle.h"
 #include "kit/pty.h"
 #include "kit/scripted_port.h"
 #include "kit/temp_env.h"
@@ -99,6 +100,9 @@ class TransferControlTest : public ::testing::Test {
     };
     env.fileWriter = &writer_;
     env.sleep = [](std::chrono::milliseconds) {};
+    env.clock = [] {  // 2026-12-08 09:15:03 UTC
+      return std::chrono::system_clock::time_point(std::chrono::seconds(1796721303));
+    };
     env.startWorker = [this](WorkerThread& worker, std::function<void()> body) {
       if (failThreads_) return false;
       ++workersStarted_;
@@ -401,6 +405,42 @@ TEST_F(TransferControlTest, SaveWritesTheCleanedBytesAndMovesToDone) {
   EXPECT_EQ(FileBytes(saved), testkit::ReferenceConvert(ToBytes(kStreamA), 0, 2, 0));
   EXPECT_THAT(view_.Log(), ElementsAre("ChooseSaveFile", "SetDefaultButton 1",
                                        "FocusControl 1"));
+}
+
+// The letters come from the code page chosen for the clean-up, whatever
+// the list shows at Save.
+TEST_F(TransferControlTest, ANameEndingInPdfGetsTheReportsPdf) {
+  const std::vector<std::string> polish = {"B1234567 Pacjent: Łukasz Góra", " Wynik"};
+  const struct {
+    const char* name;
+    int target;
+    std::vector<std::string> pdfLines;  // empty: the text, no PDF
+  } cases[] = {
+      {"result.pdf", 3, polish},
+      {"RESULT.Pdf", 1, polish},
+      {"plain.pdf", 0, {"B1234567 Pacjent: Lukasz Gora", " Wynik"}},
+      {"result.pdf.txt", 3, {}},
+  };
+  view_.CheckModel(kModelB);
+  view_.SelectListEntry(IDC_CODE_SOURCE, 1);  // RS 232
+  for (const auto& c : cases) {
+    view_.SelectListEntry(IDC_CODE_DEST, c.target);
+    Transfer(kStreamB);
+    view_.SelectListEntry(IDC_CODE_DEST, 2);
+    const fs::path saved = home_.root() / c.name;
+    view_.AnswerSaveFile(saved);
+    control_->OnSave();
+
+    if (c.pdfLines.empty()) {
+      EXPECT_EQ(FileBytes(saved), control_->buffer()) << c.name;
+      continue;
+    }
+    const testkit::PdfReading pdf = testkit::ReadPdf(saved);
+    EXPECT_TRUE(pdf.checked) << c.name << ": " << pdf.check;
+    EXPECT_EQ(pdf.pages, testkit::PageLines{c.pdfLines}) << c.name;
+    EXPECT_THAT(pdf.info, HasSubstr("Title:           ZORVEL B report\n"));
+    EXPECT_THAT(pdf.info, HasSubstr("CreationDate:    2026-12-08T09:15:03Z\n"));
+  }
 }
 
 TEST_F(TransferControlTest, ACancelledSaveDoesNothing) {

@@ -63,6 +63,7 @@ TEST(CliValues, NamesAndTheDialogsListIndicesAreAccepted) {
       {{"--target", "0"}, target, 0},        {{"--target", "3"}, target, 3},
       {{"--target=1"}, target, 1},           {{"--baud", "9600"}, baud, 9600},
       {{"--baud=19200"}, baud, 19200},       {{"--target", "utf8"}, target, kTargetUtf8},
+      {{"--target", "pdf"}, target, kTargetPdf},
   };
   for (const Accepted& c : cases) {
     std::vector<std::string> args{"fetch"};

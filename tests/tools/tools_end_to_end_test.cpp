@@ -14,12 +14,14 @@
 #include <vector>
 
 #include "kit/convert_reference.h"
+#include "kit/pdf_oracle.h"
 #include "kit/pty.h"
 #include "kit/temp_env.h"
 #include "support/paths.h"
 #include "support/rs232.h"
 #include "tools/child_process.h"
 #include "transfer/receive.h"
+#include "transfer/utf8_text.h"
 #include "zv_version.h"
 #include "zvsim/report_generator.h"
 #include "zvsim/serial_line.h"
@@ -161,6 +163,39 @@ TEST_F(ToolsEndToEnd, ConvertGivesTheSameTextAsFetch) {
   auto missing = StartReader({"convert", Temp("absent.bin").string()});
   EXPECT_EQ(Finish(*missing), 1);
   EXPECT_THAT(missing->Error(), HasSubstr("absent.bin"));
+}
+
+// The PDF holds the text of --target utf8, 66 lines a page.
+TEST_F(ToolsEndToEnd, ConvertToPdfLaysOutTheUtf8Text) {
+  const struct {
+    int model;
+    UINT deviceCode;
+    const char* source;
+    int sourceSelection;
+    int tests;
+    std::size_t pages;
+  } cases[] = {{kModelA, kCodeLatin2, "usb", 0, 4, 1},
+               {kModelB, kCodeLatin2, "usb", 0, 4, 1},
+               {kModelB, kCodeMazovia, "rs232", 1, 4, 1},
+               {kModelB, kCodeLatin2, "usb", 0, 20, 5}};
+  for (const auto& c : cases) {
+    Bytes text = sim::MakeReport({c.model, c.tests, 3, c.deviceCode});
+    testkit::WriteFileText(Temp("raw.bin"), std::string(text.begin(), text.end()));
+    auto reader = StartReader({"convert", "--model", c.model == kModelB ? "B" : "A", "--source",
+                               c.source, "--target", "pdf", Temp("raw.bin").string(), "-o",
+                               Temp("report.pdf").string()});
+    ASSERT_EQ(Finish(*reader), 0) << reader->Error();
+
+    ConvertBufferToUtf8(text, c.model, c.sourceSelection);
+    const testkit::PdfReading pdf = testkit::ReadPdf(Temp("report.pdf"));
+    EXPECT_TRUE(pdf.checked) << pdf.check;
+    EXPECT_EQ(pdf.pages, testkit::Paginated(std::string(text.begin(), text.end()), 66));
+    EXPECT_EQ(pdf.pages.size(), c.pages);
+    if (c.model == kModelB) {
+      ASSERT_FALSE(pdf.pages.empty());
+      EXPECT_THAT(pdf.pages[0], testing::Contains("Test znaków: ĄĆĘŁŃÓŚŹŻ ąćęłńóśźż"));
+    }
+  }
 }
 
 TEST_F(ToolsEndToEnd, ComNumberGoesThroughTheSettingsMapping) {

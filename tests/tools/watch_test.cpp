@@ -14,9 +14,11 @@
 
 #include "kit/archive_files.h"
 #include "kit/convert_reference.h"
+#include "kit/pdf_oracle.h"
 #include "kit/pty.h"
 #include "kit/temp_env.h"
 #include "tools/child_process.h"
+#include "transfer/utf8_text.h"
 #include "zvsim/report_generator.h"
 
 namespace zv {
@@ -47,10 +49,12 @@ class Watch : public testing::Test {
   Watch() : language_("LANGUAGE", "en") {}
 
   // zvreader-cli watch --model B, once it listens on `port`.
-  std::unique_ptr<ChildProcess> StartWatch(const std::string& port, bool json) {
+  std::unique_ptr<ChildProcess> StartWatch(const std::string& port, bool json,
+                                          const std::vector<std::string>& more = {}) {
     std::vector<std::string> args = {ZVREADER_CLI_PATH, "watch", "--model", "B", "--port", port,
                                       "--out-dir", OutDir().string()};
     if (json) args.push_back("--json");
+    args.insert(args.end(), more.begin(), more.end());
     auto watch = std::make_unique<ChildProcess>(args);
     EXPECT_TRUE(watch->WaitForError("Listening on " + port, kPatience)) << watch->Error();
     return watch;
@@ -120,6 +124,25 @@ TEST_F(Watch, ThreeTransfersInARowAreFiledAsTextsAndArchivedDumps) {
                           (ArchiveDir() / *dump).string() + "\",\"text_file\":\"" +
                           (OutDir() / *text).string() + "\"}"));
   }
+}
+
+TEST_F(Watch, WithTargetPdfEachTransferIsFiledAsAPdf) {
+  testkit::PseudoTerminal device;
+  ASSERT_TRUE(device.Ok()) << device.Error();
+  auto watch = StartWatch(device.SlavePath(), false, {"--source", "rs232", "--target", "pdf"});
+  const Bytes sent = sim::MakeReport({kModelB, 2, 4, kCodeMazovia});
+  const std::string line = Transfer(device, sent, *watch);
+  Stop(*watch);
+
+  const auto files = FileNames(OutDir());
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_THAT(*files.begin(), testing::MatchesRegex("[-0-9]{10}_[0-9]{6}_ZVB_2tests\\.pdf"));
+  EXPECT_THAT(line, testing::EndsWith(" bytes  " + (OutDir() / *files.begin()).string()));
+  Bytes text = sent;
+  ConvertBufferToUtf8(text, kModelB, 1);
+  const testkit::PdfReading pdf = testkit::ReadPdf(OutDir() / *files.begin());
+  EXPECT_TRUE(pdf.checked) << pdf.check;
+  EXPECT_EQ(pdf.pages, testkit::Paginated(std::string(text.begin(), text.end()), 66));
 }
 
 TEST_F(Watch, ADeviceThatVanishesAndComesBackIsWaitedFor) {
