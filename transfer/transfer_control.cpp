@@ -213,9 +213,8 @@ void TransferControl::Impl::FinishTransfer() {
 }
 
 std::vector<std::uint8_t> TransferControl::Impl::ReportPdf() const {
-  const auto now = env.clock ? env.clock() : std::chrono::system_clock::now();
   return MakeReportPdf(DecodeToUtf8(shared.buffer, cleanedCode),
-                       {ReportPdfTitle(cleanedModel), now});
+                       {ReportPdfTitle(cleanedModel), std::chrono::system_clock::now()});
 }
 
 void TransferControl::Impl::ClosePort() {

@@ -56,7 +56,6 @@ struct TransferEnvironment {
   // when it has. Empty: worker.WaitFor(limit).
   std::function<bool(WorkerThread& worker, std::chrono::milliseconds limit)>
       awaitWorker;
-  WallClock clock;  // a saved PDF's creation date; empty: the system clock
 };
 
 enum class TransferState { Idle, Transferring, StopRequested };

@@ -7,19 +7,16 @@
 
 namespace zv::testkit {
 
-// A document's text as pages of lines, each line without trailing spaces
-// and each page without blank lines at its top or foot (a reader of the
-// PDF cannot see those).
+// Lines without trailing spaces in pages without blank lines at either end.
 using PageLines = std::vector<std::vector<std::string>>;
 
-// What programs independent of ours make of a PDF file: qpdf and
-// poppler-utils.
+// A PDF file as qpdf and poppler-utils, programs independent of ours, read it.
 struct PdfReading {
-  bool checked = false;  // qpdf --check found no error and no warning
-  std::string check;     // what it said
-  PageLines pages;       // pdftotext, the page numbers taken out
+  bool checked = false;              // qpdf --check: no error, no warning
+  std::string check;                 // what it said
+  PageLines pages;                   // pdftotext; left margin and page numbers taken out
   std::vector<std::string> footers;  // each page's last line, trimmed
-  std::string info;      // pdfinfo -isodates
+  std::string info;                  // pdfinfo -isodates
 };
 PdfReading ReadPdf(const std::filesystem::path& pdf);
 
