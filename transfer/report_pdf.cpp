@@ -18,10 +18,10 @@ struct Glyph {
   const char* name;
 };
 constexpr std::array<Glyph, 18> kPolishGlyphs{{
-    {U'Ą', "Aogonek"}, {U'ą', "aogonek"}, {U'Ć', "Cacute"},     {U'ć', "cacute"},
-    {U'Ę', "Eogonek"}, {U'ę', "eogonek"}, {U'Ł', "Lslash"},     {U'ł', "lslash"},
-    {U'Ń', "Nacute"},  {U'ń', "nacute"},  {U'Ó', "Oacute"},     {U'ó', "oacute"},
-    {U'Ś', "Sacute"},  {U'ś', "sacute"},  {U'Ź', "Zacute"},     {U'ź', "zacute"},
+    {U'Ą', "Aogonek"}, {U'ą', "aogonek"},       {U'Ć', "Cacute"}, {U'ć', "cacute"},
+    {U'Ę', "Eogonek"}, {U'ę', "eogonek"},       {U'Ł', "Lslash"}, {U'ł', "lslash"},
+    {U'Ń', "Nacute"},  {U'ń', "nacute"},        {U'Ó', "Oacute"}, {U'ó', "oacute"},
+    {U'Ś', "Sacute"},  {U'ś', "sacute"},        {U'Ź', "Zacute"}, {U'ź', "zacute"},
     {U'Ż', "Zdotaccent"}, {U'ż', "zdotaccent"},
 }};
 constexpr int kFirstPolishCode = 128;
@@ -84,7 +84,9 @@ class Layout {
         breakPending_ = true;
         break;
       case '\t':
-        do Put(' '); while (line_.size() % kTabWidth != 0);
+        do {
+          Put(' ');
+        } while (line_.size() % kTabWidth != 0);
         break;
       default: Put(FontCode(c));
     }
