@@ -29,12 +29,15 @@ std::vector<std::optional<std::string>> AllPortDevices() {
   return devices;
 }
 
-std::vector<PortListItem> PortListItems() {
+std::vector<PortListItem> PortListItems() { return PortListItems(*MakeSystemPortDescriber()); }
+
+std::vector<PortListItem> PortListItems(const IPortDescriber& describer) {
   const std::vector<std::optional<std::string>> devices = AllPortDevices();
   std::vector<PortListItem> items;
   for (int com = 1; com <= kMaxComNumber; ++com) {
     const std::optional<std::string>& device = devices[com];
-    items.push_back({com, device, device && PortDevicePresent(*device)});
+    const bool present = device && PortDevicePresent(*device);
+    items.push_back({com, device, present, present ? describer.Describe(*device) : PortDetails{}});
   }
   return items;
 }
@@ -42,7 +45,9 @@ std::vector<PortListItem> PortListItems() {
 std::string PortListEntry(const PortListItem& item, Language language) {
   std::string entry = "COM " + std::to_string(item.com);
   if (item.device) entry += " (" + *item.device + ")";
-  if (item.present) entry += language == Language::Polish ? " — podłączony" : " — connected";
+  if (!item.present) return entry;
+  entry += language == Language::Polish ? " — podłączony" : " — connected";
+  if (item.details.description) entry += ": " + *item.details.description;
   return entry;
 }
 

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/port_details.h"
 #include "support/strings.h"
 
 namespace zv {
@@ -38,14 +39,20 @@ struct PortListItem {
   int com;
   std::optional<std::string> device;  // the device COM `com` stands for
   bool present;                       // the device exists on this machine
+  PortDetails details;                // of a present device; empty otherwise
 };
 
-// COM 1 to 256 in order, reading the settings file once.
+// COM 1 to 256 in order, reading the settings file once and asking the
+// system what each present device is. Call it again to see ports plugged
+// in or pulled out meanwhile.
 std::vector<PortListItem> PortListItems();
+std::vector<PortListItem> PortListItems(const IPortDescriber& describer);
 
 // The port list's text for `item`: "COM n", then " (device)" when it has a
 // device, then " — connected" ("— podłączony") when the device is present,
-// so that the ports of this machine stand out among the 256.
+// so that the ports of this machine stand out among the 256, followed by
+// ": description" when the system describes it ("COM 33 (/dev/ttyUSB0) —
+// connected: FT232R USB UART").
 std::string PortListEntry(const PortListItem& item, Language language);
 
 // COM numbers 1-256 whose device is present on this machine, in order,

@@ -98,30 +98,6 @@ const char* SentenceFor(const PortError& error, const Sentences& sentences) {
   return sentences.other;
 }
 
-struct Field {
-  std::string_view name;
-  std::string value;
-};
-
-// `text` with each "{name}" replaced by its field's value; the values are
-// not searched again, so a device path with braces stays as it is.
-template <std::size_t N>
-std::string Fill(std::string_view text, const std::array<Field, N>& fields) {
-  std::string filled;
-  while (!text.empty()) {
-    const std::size_t open = text.find('{');
-    const std::size_t close = text.find('}', open);
-    filled += text.substr(0, open);
-    if (open == std::string_view::npos || close == std::string_view::npos) break;
-    const std::string_view name = text.substr(open + 1, close - open - 1);
-    for (const Field& field : fields) {
-      if (field.name == name) filled += field.value;
-    }
-    text.remove_prefix(close + 1);
-  }
-  return filled;
-}
-
 std::string ComName(int com) { return "COM" + std::to_string(com); }
 
 // "COM3 (/dev/ttyS2)", "COM99", or the bare device for a port opened by
@@ -133,10 +109,10 @@ std::string PortLabel(const PortError& error, const Sentences& sentences) {
 }
 
 std::string MappingAdvice(const PortError& error, const Sentences& sentences) {
-  return Fill(sentences.advice,
-              std::array<Field, 3>{{{"key", ComName(error.com > 0 ? error.com : 1)},
-                                    {"example", PortDeviceExample()},
-                                    {"file", SettingsFilePath().string()}}});
+  return FillFields(sentences.advice,
+                    std::array<TextField, 3>{{{"key", ComName(error.com > 0 ? error.com : 1)},
+                                              {"example", PortDeviceExample()},
+                                              {"file", SettingsFilePath().string()}}});
 }
 
 }  // namespace
@@ -144,15 +120,15 @@ std::string MappingAdvice(const PortError& error, const Sentences& sentences) {
 std::string DescribePortError(const PortError& error, Language language) {
   const Sentences& sentences = SentencesIn(language);
   const std::string& system = error.systemText;
-  return Fill(SentenceFor(error, sentences),
-              std::array<Field, 6>{{
-                  {"port", PortLabel(error, sentences)},
-                  {"com", error.com > 0 ? ComName(error.com) : sentences.anyCom},
-                  {"advice", MappingAdvice(error, sentences)},
-                  {"system", system.empty() ? "" : " (" + system + ")"},
-                  {"reason", system.empty() ? sentences.unknownError : system},
-                  {"baud", std::to_string(error.baud)},
-              }});
+  return FillFields(SentenceFor(error, sentences),
+                    std::array<TextField, 6>{{
+                        {"port", PortLabel(error, sentences)},
+                        {"com", error.com > 0 ? ComName(error.com) : sentences.anyCom},
+                        {"advice", MappingAdvice(error, sentences)},
+                        {"system", system.empty() ? "" : " (" + system + ")"},
+                        {"reason", system.empty() ? sentences.unknownError : system},
+                        {"baud", std::to_string(error.baud)},
+                    }});
 }
 
 }  // namespace zv

@@ -45,4 +45,20 @@ std::string FormatTransmitted(int tests, int expected, Language language) {
   return text;
 }
 
+std::string FillFields(std::string_view text, std::span<const TextField> fields) {
+  std::string filled;
+  while (!text.empty()) {
+    const std::size_t open = text.find('{');
+    const std::size_t close = text.find('}', open);
+    filled += text.substr(0, open);
+    if (open == std::string_view::npos || close == std::string_view::npos) break;
+    const std::string_view name = text.substr(open + 1, close - open - 1);
+    for (const TextField& field : fields) {
+      if (field.name == name) filled += field.value;
+    }
+    text.remove_prefix(close + 1);
+  }
+  return filled;
+}
+
 }  // namespace zv

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "support/types.h"
 
@@ -28,5 +30,16 @@ std::string LoadStringA(UINT id, Language language);
 // IDS_TRANSMITTED formatted with the test count and the expected count.
 std::string FormatTransmitted(int tests, int expected);
 std::string FormatTransmitted(int tests, int expected, Language language);
+
+// A field of a sentence: "{name}" in the sentence stands for `value`.
+struct TextField {
+  std::string_view name;
+  std::string value;
+};
+
+// `text` with each "{name}" replaced by its field's value (nothing for an
+// unknown name); the values are not searched again, so a device path with
+// braces stays as it is.
+std::string FillFields(std::string_view text, std::span<const TextField> fields);
 
 }  // namespace zv

@@ -9,10 +9,12 @@
 
 #include "kit/temp_env.h"
 #include "support/paths.h"
+#include "support/port_details_sysfs.h"
 
 namespace zv {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::Contains;
 using testing::Pair;
 
@@ -122,23 +124,110 @@ TEST_F(PortMapTest, PresentPortsListsOnlyDevicesThatExist) {
   EXPECT_TRUE(std::is_sorted(ports.begin(), ports.end()));
 }
 
-TEST(PortListEntryTest, NamesTheDeviceAndMarksAPresentOne) {
+TEST(PortListEntryTest, NamesTheDeviceAndMarksAndDescribesAPresentOne) {
   struct Case {
     PortListItem item;
     const char* english;
     const char* polish;
   };
+  const PortDetails none;
+  const PortDetails adapter{"FT232R USB UART", "FTDI", "/dev/serial/by-id/usb-FTDI-if00-port0"};
   const Case cases[] = {
-      {{1, "/dev/ttyS0", false}, "COM 1 (/dev/ttyS0)", "COM 1 (/dev/ttyS0)"},
-      {{33, "/dev/ttyUSB0", true}, "COM 33 (/dev/ttyUSB0) — connected",
+      {{1, "/dev/ttyS0", false, none}, "COM 1 (/dev/ttyS0)", "COM 1 (/dev/ttyS0)"},
+      {{33, "/dev/ttyUSB0", true, none}, "COM 33 (/dev/ttyUSB0) — connected",
        "COM 33 (/dev/ttyUSB0) — podłączony"},
-      {{3, std::nullopt, true}, "COM 3 — connected", "COM 3 — podłączony"},
-      {{200, std::nullopt, false}, "COM 200", "COM 200"},
+      {{33, "/dev/ttyUSB0", true, adapter}, "COM 33 (/dev/ttyUSB0) — connected: FT232R USB UART",
+       "COM 33 (/dev/ttyUSB0) — podłączony: FT232R USB UART"},
+      {{3, std::nullopt, true, none}, "COM 3 — connected", "COM 3 — podłączony"},
+      {{200, std::nullopt, false, none}, "COM 200", "COM 200"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(PortListEntry(c.item, Language::English), c.english);
     EXPECT_EQ(PortListEntry(c.item, Language::Polish), c.polish);
   }
+}
+
+// A machine as Linux shows it in /sys and /dev, in a folder of the test's
+// own: an FTDI adapter on ttyUSB0 with its by-id link, a CDC modem on
+// ttyACM0 whose maker's name is all it says (and that at length), a
+// built-in ttyS0.
+class FakeSysfs {
+ public:
+  FakeSysfs() {
+    const fs::path usb = Sys() / "devices/pci0000:00/0000:00:14.0/usb1";
+    Attributes(usb / "1-2", {{"idVendor", "0403"}, {"manufacturer", "FTDI"},
+                             {"product", "FT232R USB UART\n"}});
+    Tty("ttyUSB0", usb / "1-2/1-2:1.0/ttyUSB0/tty/ttyUSB0", "../../../ttyUSB0");
+    Attributes(usb / "1-3", {{"idVendor", "2341"},
+                             {"manufacturer", "  Zakład Aparatury Medycznej \t Łódź, Śródmieście\n"}});
+    Tty("ttyACM0", usb / "1-3/1-3:1.0/tty/ttyACM0", "../../../1-3:1.0");
+    Tty("ttyS0", Sys() / "devices/platform/serial8250/tty/ttyS0", "../../../serial8250");
+    for (const char* name : {"ttyUSB0", "ttyACM0", "ttyS0", "pts/3"}) {
+      testkit::WriteFileText(Dev() / name, "");
+    }
+    fs::create_directories(Dev() / "serial/by-id");
+    fs::create_symlink("../../ttyUSB0", ByIdLink());
+  }
+
+  fs::path Sys() const { return dir_.path() / "sys"; }
+  fs::path Dev() const { return dir_.path() / "dev"; }
+  fs::path ByIdLink() const {
+    return Dev() / "serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+  }
+
+ private:
+  static void Attributes(const fs::path& folder,
+                         std::initializer_list<std::pair<const char*, const char*>> files) {
+    for (const auto& [name, text] : files) testkit::WriteFileText(folder / name, text);
+  }
+
+  // /sys/class/tty/<name> links to `folder`, whose "device" is `device`.
+  void Tty(const std::string& name, const fs::path& folder, const fs::path& device) {
+    fs::create_directories(folder.parent_path() / device);
+    fs::create_directories(folder);
+    fs::create_symlink(device, folder / "device");
+    fs::create_directories(Sys() / "class/tty");
+    fs::create_symlink(fs::relative(folder, Sys() / "class/tty"), Sys() / "class/tty" / name);
+  }
+
+  testkit::TempDir dir_;
+};
+
+TEST_F(PortMapTest, SysfsDescribesUsbAdaptersAndNothingElse) {
+  const FakeSysfs machine;
+  const SysfsPortDescriber describer(machine.Sys(), machine.Dev());
+  const std::string byId = machine.ByIdLink().string();
+  struct Case {
+    fs::path device;
+    PortDetails details;
+  };
+  const Case cases[] = {
+      {machine.Dev() / "ttyUSB0", {"FT232R USB UART", "FTDI", byId}},
+      {machine.ByIdLink(), {"FT232R USB UART", "FTDI", byId}},
+      // No product: the maker stands in, control bytes gone, cut to 40
+      // bytes before the letter it would split, no space left at the end.
+      {machine.Dev() / "ttyACM0",
+       {"Zakład Aparatury Medycznej   Łódź,", "Zakład Aparatury Medycznej   Łódź,",
+        std::nullopt}},
+      {machine.Dev() / "ttyS0", {}},
+      {machine.Dev() / "pts/3", {}},
+      {machine.Dev() / "ttyUSB9", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.device);
+    const PortDetails details = describer.Describe(c.device.string());
+    EXPECT_EQ(details.description, c.details.description);
+    EXPECT_EQ(details.manufacturer, c.details.manufacturer);
+    EXPECT_EQ(details.byIdPath, c.details.byIdPath);
+  }
+
+  WriteSettings("[Ports]\nCOM150=" + byId + "\nCOM151=" + (machine.Dev() / "ttyS0").string() +
+                "\nCOM152=" + (machine.Dev() / "ttyUSB1").string() + "\n");
+  const auto items = PortListItems(describer);
+  EXPECT_EQ(PortListEntry(items[149], Language::English),
+            "COM 150 (" + byId + ") — connected: FT232R USB UART");
+  EXPECT_EQ(items[150].details, PortDetails{});
+  EXPECT_FALSE(items[151].present);
 }
 
 TEST_F(PortMapTest, PresenceFollowsThePath) {

@@ -133,8 +133,9 @@ TEST_P(WholeTransfer, RawDumpTextCountAndSummaryMatchWhatTheDeviceSent) {
       ",\"expected_tests\":" + std::to_string(t.tests) +
       ",\"counted_tests\":" + std::to_string(t.tests) + ",\"stopped\":false,\"raw_file\":" +
       Quoted(dump.string()) + ",\"output_file\":" + Quoted(Temp("tests.txt").string()) +
-      ",\"output_bytes\":" + std::to_string(text.size()) + "}\n";
+      ",\"output_bytes\":" + std::to_string(text.size()) + ",\"garbled\":false}\n";
   EXPECT_EQ(reader->Output(), summary);
+  EXPECT_THAT(reader->Error(), testing::Not(HasSubstr("garbled")));
   EXPECT_THAT(reader->Error(), HasSubstr("Waiting for transmission\n"));
   char last[32];
   std::snprintf(last, sizeof last, "Transmited test: %d / %02d\n", t.tests, t.tests);
@@ -192,6 +193,12 @@ TEST_F(ToolsEndToEnd, ComNumberGoesThroughTheSettingsMapping) {
   auto ports = StartReader({"ports"});
   EXPECT_EQ(Finish(*ports), 0);
   EXPECT_THAT(ports->Output(), HasSubstr("COM 7\t" + device_ + "\n"));
+  auto portsJson = StartReader({"ports", "--json"});
+  EXPECT_EQ(Finish(*portsJson), 0);
+  EXPECT_THAT(portsJson->Output(),
+              HasSubstr("{\"com\":7,\"device\":" + Quoted(device_) +
+                        ",\"description\":null,\"manufacturer\":null,\"by_id\":null}\n"))
+      << "a pseudo-terminal has no adapter to describe";
 
   auto reader = StartReader({"fetch", "--port", "COM7"});
   EXPECT_EQ(Finish(*reader), 0) << reader->Error();
@@ -260,13 +267,18 @@ TEST_F(ToolsEndToEnd, CtrlCDuringATransferKeepsWhatCame) {
 
 // The device sends at 9600 baud to a reader listening at 4800: what
 // arrives is the line's garbling of the report, whose own header then
-// announces a count, so the transfer ends by silence like any other.
+// announces a count, so the transfer ends by silence like any other. The
+// reader says the text looks garbled and why, and keeps every byte.
 TEST_F(ToolsEndToEnd, AWrongBaudRateGarblesTheBytesWithoutHarm) {
   auto simulator = StartSimulator({"--model", "B", "--speed", "20", "--once", "--dump",
                                    Temp("sent.bin").string()});
   auto reader = StartReader({"fetch", "--model", "B", "--baud", "4800", "--port", device_, "-o",
-                             Temp("tests.txt").string(), "--timeout", "5"});
+                             Temp("tests.txt").string(), "--timeout", "5", "--json"});
   EXPECT_EQ(Finish(*reader), 0) << reader->Error();
+  EXPECT_THAT(reader->Error(),
+              HasSubstr("\nThe text looks garbled: the device may be set to another speed than "
+                        "the 4800 b/s chosen. ZORVEL B usually sends at 9600 b/s.\n"));
+  EXPECT_THAT(reader->Output(), HasSubstr(",\"garbled\":true}\n"));
   EXPECT_EQ(Finish(*simulator), 0) << simulator->Error();
 
   Bytes garbled;

@@ -121,7 +121,7 @@ TEST_F(Watch, ThreeTransfersInARowAreFiledAsTextsAndArchivedDumps) {
                           std::to_string(sent[tests - 1].size()) + ",\"expected_tests\":" + count +
                           ",\"counted_tests\":" + count + ",\"stopped\":false,\"archive_file\":\"" +
                           (ArchiveDir() / *dump).string() + "\",\"text_file\":\"" +
-                          (OutDir() / *text).string() + "\"}"));
+                          (OutDir() / *text).string() + "\",\"garbled\":false}"));
   }
 }
 

@@ -86,19 +86,17 @@ const Option kTimeout{"--timeout", "", "SECONDS", [](CliOptions& o, std::string_
                       return std::string();
                     },
                     "stop when no header has come after SECONDS"};
-const Option kJson{"--json", "", "", [](CliOptions& o, std::string_view) {
-                   o.json = true;
-                   return std::string();
-                 },
-                 "one-line JSON summary on standard output (needs -o)"};
+std::string SetJson(CliOptions& o, std::string_view) {
+  o.json = true;
+  return {};
+}
+
+const Option kJson{"--json", "", "", SetJson,
+                   "one-line JSON summary on standard output (needs -o)"};
 
 const std::array<Option, 10> kFetchOptions{kModel, kPort,   kBaud,    kSource, kTarget,
                                          kOutput, kRaw,   kTimeout, kJson,   kHelp};
-const Option kJsonLines{"--json", "", "", [](CliOptions& o, std::string_view) {
-                        o.json = true;
-                        return std::string();
-                      },
-                      "one JSON object per transfer and line"};
+const Option kJsonLines{"--json", "", "", SetJson, "one JSON object per transfer and line"};
 
 const Option kOutDir{"--out-dir", "", "DIR", [](CliOptions& o, std::string_view v) {
                      return NotEmpty(v, o.outDir);
@@ -109,7 +107,8 @@ const std::array<Option, 5> kConvertOptions{kModel, kSource, kTarget, kOutput, k
 const std::array<Option, 2> kArchiveOptions{kJsonLines, kHelp};
 const std::array<Option, 8> kWatchOptions{kModel,  kPort,   kBaud,      kSource,
                                           kTarget, kOutDir, kJsonLines, kHelp};
-const std::array<Option, 1> kPortsOptions{kHelp};
+const Option kJsonPorts{"--json", "", "", SetJson, "one JSON object per port and line"};
+const std::array<Option, 2> kPortsOptions{kJsonPorts, kHelp};
 
 struct CommandEntry {
   std::string_view name;
@@ -155,8 +154,11 @@ const std::array<CommandEntry, 5> kCommands{{
      "A port that is missing or vanishes is tried again every 3 seconds.\n"
      "Ctrl-C (or SIGTERM) ends it and keeps a transfer under way.\n"
      "Exit status: 0 stopped, 1 DIR cannot be used, 2 usage error."},
-    {"ports", Command::Ports, kPortsOptions, "zvreader-cli ports",
-     "Lists the COM numbers whose device is present: COM n<TAB>device."},
+    {"ports", Command::Ports, kPortsOptions, "zvreader-cli ports [--json]",
+     "Lists the COM numbers whose device is present: COM n<TAB>device, then the\n"
+     "adapter's own description and its stable /dev/serial/by-id/ link where the\n"
+     "system knows them. --json gives com, device, description, manufacturer and\n"
+     "by_id, null where unknown."},
 }};
 
 const CommandEntry* FindCommand(std::string_view name) {

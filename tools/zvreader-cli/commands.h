@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "transfer/archive.h"
+#include "transfer/receive.h"
 #include "transfer/result_files.h"
+#include "transfer/transfer_review.h"
 #include "zvreader-cli/cli_options.h"
 
 namespace zv::cli {
@@ -47,6 +49,14 @@ int RunWatch(const CliOptions& options, Console& console);
 KeptBytes KeepAndReport(int modelIndex, const std::vector<std::uint8_t>& bytes,
                         TransferArchive& archive, Console& console);
 
+// What the review of a finished transfer (ReviewTransfer) needs to know
+// besides its raw bytes.
+TransferFacts FactsOf(const TransferShared& shared, bool stopped, const CliOptions& options);
+
+// Says on console.err what the review of a transfer found: garbled text,
+// with what to do about it, or tests announced and none sent.
+void ReportReview(const TransferReview& review, const TransferFacts& facts, Console& console);
+
 // Cleans received bytes, in place, into the text the options ask for (a
 // code page, UTF-8, or the PDF of the UTF-8 text) and returns its length.
 std::size_t MakeText(std::vector<std::uint8_t>& bytes, int modelIndex, const CliOptions& options);
@@ -55,7 +65,8 @@ std::size_t MakeText(std::vector<std::uint8_t>& bytes, int modelIndex, const Cli
 // is empty; says why on console.err when it cannot.
 bool WriteText(const std::string& output, const std::vector<std::uint8_t>& text, Console& console);
 
-// Lists the COM numbers whose device is present.
-int RunPorts(Console& console);
+// Lists the COM numbers whose device is present, with what the system says
+// of each: a line of text per port, or a JSON object per line.
+int RunPorts(const CliOptions& options, Console& console);
 
 }  // namespace zv::cli

@@ -29,6 +29,7 @@ struct FetchResult {
   std::optional<std::string> archiveFile;
   std::optional<std::string> outputFile;
   std::size_t outputBytes = 0;
+  bool garbled = false;
 };
 
 bool TimedOut(const CliOptions& options, const TransferShared& shared, Clock::time_point start) {
@@ -68,6 +69,7 @@ std::string Summary(const CliOptions& options, const FetchResult& result) {
       .Add("raw_file", result.rawFile)
       .Add("output_file", result.outputFile)
       .Add("output_bytes", static_cast<std::int64_t>(result.outputBytes))
+      .Add("garbled", result.garbled)
       .Text();
 }
 
@@ -120,6 +122,10 @@ int RunFetch(const CliOptions& options, Console& console) {
   result.bytesReceived = bytes.size();
   if (shared.headerSeen) result.expectedTests = shared.expectedCount.load();
   result.countedTests = shared.testCount;
+  // Judged before the clean-up rewrites the bytes.
+  const TransferFacts facts = FactsOf(shared, result.stopped, options);
+  const TransferReview review = ReviewTransfer(bytes, facts);
+  result.garbled = review.garbled;
   bool filesOk = true;
   if (!bytes.empty()) {
     filesOk = KeepRawBytes(options, bytes, result, console);
@@ -131,6 +137,7 @@ int RunFetch(const CliOptions& options, Console& console) {
     }
   }
   console.err << (bytes.empty() ? "Nothing was received." : Conclusion(result)) << std::endl;
+  ReportReview(review, facts, console);
   if (options.json) console.out << Summary(options, result) << std::endl;
   StopRequestDone();
   if (result.bytesReceived == 0) return kExitNothing;

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     case Command::Convert: return RunConvert(options, console);
     case Command::Archive: return RunArchive(options, console);
     case Command::Watch: return RunWatch(options, console);
-    case Command::Ports: return RunPorts(console);
+    case Command::Ports: return RunPorts(options, console);
     case Command::None: break;
   }
   std::cerr << Usage(Command::None);

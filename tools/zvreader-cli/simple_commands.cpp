@@ -11,6 +11,7 @@
 #include "transfer/report_pdf.h"
 #include "transfer/utf8_text.h"
 #include "zvreader-cli/commands.h"
+#include "zvreader-cli/json_writer.h"
 
 namespace zv::cli {
 namespace {
@@ -50,6 +51,26 @@ KeptBytes KeepAndReport(int modelIndex, const std::vector<std::uint8_t>& bytes,
   return kept;
 }
 
+TransferFacts FactsOf(const TransferShared& shared, bool stopped, const CliOptions& options) {
+  return {.modelIndex = options.modelIndex,
+          .sourceSelection = options.sourceSelection,
+          .baud = options.Baud(),
+          .headerSeen = shared.headerSeen,
+          .expectedCount = shared.expectedCount,
+          .testCount = shared.testCount,
+          .stopped = stopped};
+}
+
+void ReportReview(const TransferReview& review, const TransferFacts& facts, Console& console) {
+  const std::string said = DescribeReview(review, facts);
+  if (said.empty()) return;
+  console.err << said << std::endl;
+  if (review.garbled) {
+    console.err << "The raw bytes are kept as they came; give the device's speed with --baud."
+                << std::endl;
+  }
+}
+
 bool WriteText(const std::string& output, const std::vector<std::uint8_t>& text, Console& console) {
   if (output.empty()) {
     console.out.write(reinterpret_cast<const char*>(text.data()),
@@ -83,9 +104,26 @@ int RunConvert(const CliOptions& options, Console& console) {
   return WriteText(options.output, bytes, console) ? kExitOk : kExitFailure;
 }
 
-int RunPorts(Console& console) {
-  for (const auto& [com, device] : PresentPorts()) {
-    console.out << "COM " << com << '\t' << device << '\n';
+int RunPorts(const CliOptions& options, Console& console) {
+  for (const PortListItem& port : PortListItems()) {
+    if (!port.present) continue;
+    const PortDetails& details = port.details;
+    if (options.json) {
+      console.out << JsonObject()
+                         .Add("com", port.com)
+                         .Add("device", port.device)
+                         .Add("description", details.description)
+                         .Add("manufacturer", details.manufacturer)
+                         .Add("by_id", details.byIdPath)
+                         .Text()
+                  << '\n';
+      continue;
+    }
+    console.out << "COM " << port.com << '\t' << *port.device;
+    for (const auto& field : {details.description, details.byIdPath}) {
+      if (field) console.out << '\t' << *field;
+    }
+    console.out << '\n';
   }
   console.out.flush();
   return kExitOk;

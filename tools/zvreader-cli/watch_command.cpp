@@ -35,6 +35,7 @@ struct Filed {
   bool stopped = false;
   std::optional<std::string> archiveFile;
   std::optional<std::string> textFile;
+  bool garbled = false;
 };
 
 std::string Line(const Filed& filed) {
@@ -42,6 +43,7 @@ std::string Line(const Filed& filed) {
                      (filed.expected ? std::to_string(*filed.expected) : "?") + " tests  " +
                      std::to_string(filed.bytes) + " bytes  " +
                      filed.textFile.value_or("(no text written)");
+  if (filed.garbled) line += " (garbled)";
   return filed.stopped ? line + " (stopped)" : line;
 }
 
@@ -55,6 +57,7 @@ std::string Json(const Filed& filed, int modelIndex) {
       .Add("stopped", filed.stopped)
       .Add("archive_file", filed.archiveFile)
       .Add("text_file", filed.textFile)
+      .Add("garbled", filed.garbled)
       .Text();
 }
 
@@ -147,6 +150,10 @@ class Watcher {
     Filed filed{archived->Time(), bytes.size(), std::nullopt, shared.testCount, stopped, {}, {}};
     if (shared.headerSeen) filed.expected = shared.expectedCount.load();
     if (kept.archived.result) filed.archiveFile = kept.archived.file.string();
+    // Judged before the clean-up rewrites the bytes.
+    const TransferFacts facts = FactsOf(shared, stopped, options_);
+    const TransferReview review = ReviewTransfer(bytes, facts);
+    filed.garbled = review.garbled;
     MakeText(bytes, model, options_);
     const fs::path text = TextPath(archived->stamp, shared.testCount);
     if (const FileResult written = RealFileWriter().WriteAtomic(text, bytes); written) {
@@ -156,6 +163,7 @@ class Watcher {
                    << std::endl;
     }
     console_.out << (options_.json ? Json(filed, model) : Line(filed)) << std::endl;
+    ReportReview(review, facts, console_);
   }
 
   // "<stamp>_ZVB_<n>tests.txt" (".pdf" for a PDF) in the folder given,
