@@ -39,8 +39,10 @@ std::vector<PortListItem> PortListItems() {
   return items;
 }
 
+std::string PortBoxText(int com) { return "COM " + std::to_string(com); }
+
 std::string PortListEntry(const PortListItem& item, Language language) {
-  std::string entry = "COM " + std::to_string(item.com);
+  std::string entry = PortBoxText(item.com);
   if (item.device) entry += " (" + *item.device + ")";
   if (item.present) entry += language == Language::Polish ? " — podłączony" : " — connected";
   return entry;

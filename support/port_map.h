@@ -43,6 +43,10 @@ struct PortListItem {
 // COM 1 to 256 in order, reading the settings file once.
 std::vector<PortListItem> PortListItems();
 
+// "COM n": what the port list's closed box shows of entry n, too narrow
+// for the rest of it.
+std::string PortBoxText(int com);
+
 // The port list's text for `item`: "COM n", then " (device)" when it has a
 // device, then " — connected" ("— podłączony") when the device is present,
 // so that the ports of this machine stand out among the 256.
