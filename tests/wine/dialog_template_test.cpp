@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,119 +31,66 @@ std::wstring Utf16(const char* text) {
 }
 
 // A class or a text as a template names it: an ordinal, or a string.
-struct NameOrOrdinal {
+struct Named {
   WORD ordinal = 0;
   std::wstring name;
-  bool operator==(const NameOrOrdinal&) const = default;
+  bool operator==(const Named&) const = default;
 };
 
-void PrintTo(const NameOrOrdinal& value, std::ostream* out) {
-  *out << (value.name.empty() ? "#" + std::to_string(value.ordinal)
-                              : testing::PrintToString(value.name));
-}
-
-struct RectRead {
-  short x = 0, y = 0, width = 0, height = 0;
-  bool operator==(const RectRead&) const = default;
-};
-
-void PrintTo(const RectRead& r, std::ostream* out) {
-  *out << r.x << ", " << r.y << ", " << r.width << ", " << r.height;
-}
-
-struct ItemRead {
+// One control, or the dialog itself, as the template holds it.
+struct Item {
   DWORD style = 0;
   DWORD extendedStyle = 0;
-  RectRead rect;
+  short rect[4] = {};  // x, y, width, height
   WORD id = 0;
-  NameOrOrdinal className;
-  NameOrOrdinal text;
-  WORD creationDataSize = 0;
+  Named className;
+  Named text;
+  bool operator==(const Item&) const = default;
 };
 
-struct TemplateRead {
-  DWORD style = 0;
-  DWORD extendedStyle = 0;
-  RectRead rect;
-  NameOrOrdinal menu;
-  NameOrOrdinal className;
-  std::wstring title;
-  WORD fontPoints = 0;
-  std::wstring fontName;
-  std::vector<ItemRead> items;
-};
+void PrintTo(const Item& item, std::ostream* out) {
+  *out << "ID " << item.id << ", style 0x" << std::hex << item.style << " 0x"
+       << item.extendedStyle << std::dec << ", at " << item.rect[0] << ", " << item.rect[1]
+       << " size " << item.rect[2] << " x " << item.rect[3] << ", class #"
+       << item.className.ordinal << testing::PrintToString(item.className.name) << ", text #"
+       << item.text.ordinal << testing::PrintToString(item.text.name);
+}
 
-class WordReader {
+class Reader {
  public:
-  explicit WordReader(const WORD* words) : at_(words), start_(words) {}
+  explicit Reader(const DLGTEMPLATE* dialog)
+      : start_(reinterpret_cast<const WORD*>(dialog)), at_(start_) {}
 
   WORD Word() { return *at_++; }
   DWORD Dword() {
     const WORD low = Word();
     return MAKELONG(low, Word());
   }
-  RectRead Rect() {
-    RectRead rect;
-    for (short* field : {&rect.x, &rect.y, &rect.width, &rect.height}) {
-      *field = static_cast<short>(Word());
-    }
-    return rect;
+  void Rect(short (&rect)[4]) {
+    for (short& value : rect) value = static_cast<short>(Word());
   }
   std::wstring Text() {
     std::wstring text;
     for (WORD c = Word(); c != 0; c = Word()) text += static_cast<wchar_t>(c);
     return text;
   }
-  NameOrOrdinal Named() {
-    if (*at_ == 0xFFFF) {
-      ++at_;
-      return {Word(), {}};
-    }
-    return {0, Text()};
+  Named NameOrOrdinal() {
+    if (*at_ != 0xFFFF) return {0, Text()};
+    ++at_;
+    return {Word(), {}};
   }
-  void AlignToDword() {
-    if ((at_ - start_) % 2 != 0) ++at_;
-  }
+  void AlignToDword() { at_ += (at_ - start_) % 2; }
 
  private:
-  const WORD* at_;
   const WORD* start_;
+  const WORD* at_;
 };
-
-TemplateRead Read(const DLGTEMPLATE* dialog) {
-  WordReader in(reinterpret_cast<const WORD*>(dialog));
-  TemplateRead read;
-  read.style = in.Dword();
-  read.extendedStyle = in.Dword();
-  const WORD count = in.Word();
-  read.rect = in.Rect();
-  read.menu = in.Named();
-  read.className = in.Named();
-  read.title = in.Text();
-  if (read.style & DS_SETFONT) {
-    read.fontPoints = in.Word();
-    read.fontName = in.Text();
-  }
-  for (WORD i = 0; i < count; ++i) {
-    in.AlignToDword();
-    ItemRead item;
-    item.style = in.Dword();
-    item.extendedStyle = in.Dword();
-    item.rect = in.Rect();
-    item.id = in.Word();
-    item.className = in.Named();
-    item.text = in.Named();
-    item.creationDataSize = in.Word();
-    read.items.push_back(item);
-  }
-  return read;
-}
 
 // Each kind of control as the dialog's description asks for it: its
 // window class and styles (tab stops: push buttons and lists only).
 struct KindMeaning {
   K kind;
-  NameOrOrdinal className;
+  Named className;
   DWORD style;
 };
 
@@ -184,44 +132,50 @@ TEST(Win32DialogTemplate, HoldsEveryControlOfTheSharedTemplateAsWindowsReadsIt) 
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const Win32DialogTemplate built(c.dialog, frame);
-    const TemplateRead read = Read(built.get());
+    Reader in(built.get());
 
-    EXPECT_EQ(read.style, frame.style | DS_SETFONT);
-    EXPECT_EQ(read.extendedStyle, frame.extendedStyle);
-    EXPECT_EQ(read.rect, (RectRead{0, 0, static_cast<short>(c.dialog.width),
-                                   static_cast<short>(c.dialog.height)}));
-    EXPECT_EQ(read.menu, NameOrOrdinal{});
-    EXPECT_EQ(read.className, NameOrOrdinal{});
-    EXPECT_EQ(read.title, Utf16(c.dialog.title));
-    EXPECT_EQ(read.fontPoints, c.dialog.fontPoints);
-    EXPECT_EQ(read.fontName, Utf16(c.dialog.fontName));
+    EXPECT_EQ(in.Dword(), frame.style | DS_SETFONT);
+    EXPECT_EQ(in.Dword(), frame.extendedStyle);
+    const WORD count = in.Word();
+    short rect[4];
+    in.Rect(rect);
+    EXPECT_EQ(std::vector<short>(rect, rect + 4),
+              (std::vector<short>{0, 0, static_cast<short>(c.dialog.width),
+                                  static_cast<short>(c.dialog.height)}));
+    EXPECT_EQ(in.NameOrOrdinal(), Named{}) << "no menu";
+    EXPECT_EQ(in.NameOrOrdinal(), Named{}) << "the dialog class";
+    EXPECT_EQ(in.Text(), Utf16(c.dialog.title));
+    EXPECT_EQ(in.Word(), c.dialog.fontPoints);
+    EXPECT_EQ(in.Text(), Utf16(c.dialog.fontName));
 
-    ASSERT_EQ(read.items.size(), c.dialog.controls.size());
+    ASSERT_EQ(count, c.dialog.controls.size());
     bool afterRadio = false;
-    for (std::size_t i = 0; i < read.items.size(); ++i) {
-      const ControlTemplate& control = c.dialog.controls[i];
-      const ItemRead& item = read.items[i];
-      SCOPED_TRACE("control " + std::to_string(i) + " \"" + control.text + "\"");
+    for (const ControlTemplate& control : c.dialog.controls) {
+      in.AlignToDword();
+      Item item;
+      item.style = in.Dword();
+      item.extendedStyle = in.Dword();
+      in.Rect(item.rect);
+      item.id = in.Word();
+      item.className = in.NameOrOrdinal();
+      item.text = in.NameOrOrdinal();
+      EXPECT_EQ(in.Word(), 0) << "no creation data";
+
       const KindMeaning& meaning = MeaningOf(control.kind);
       // The first control after the model buttons starts a group of its
       // own, so that the arrow keys stay among the model buttons.
       const DWORD group = afterRadio && !IsRadio(control.kind) ? WS_GROUP : 0;
       afterRadio = IsRadio(control.kind);
-
-      EXPECT_EQ(item.id, static_cast<WORD>(control.id));
-      EXPECT_EQ(item.className, meaning.className);
-      EXPECT_EQ(item.style,
-                WS_CHILD | meaning.style | group | (control.visible ? WS_VISIBLE : 0))
-          << std::hex << item.style;
-      EXPECT_EQ(item.extendedStyle, 0u);
       const DialogRect& r = control.rect;
-      EXPECT_EQ(item.rect, (RectRead{static_cast<short>(r.x), static_cast<short>(r.y),
-                                     static_cast<short>(r.width), static_cast<short>(r.height)}));
-      const NameOrOrdinal text = control.kind == K::Icon
-                                     ? NameOrOrdinal{IDR_MAINFRAME, {}}
-                                     : NameOrOrdinal{0, Utf16(control.text)};
-      EXPECT_EQ(item.text, text);
-      EXPECT_EQ(item.creationDataSize, 0);
+      const Item expected{
+          WS_CHILD | meaning.style | group | (control.visible ? WS_VISIBLE : 0u),
+          0,
+          {static_cast<short>(r.x), static_cast<short>(r.y), static_cast<short>(r.width),
+           static_cast<short>(r.height)},
+          static_cast<WORD>(control.id),
+          meaning.className,
+          control.kind == K::Icon ? Named{IDR_MAINFRAME, {}} : Named{0, Utf16(control.text)}};
+      EXPECT_EQ(item, expected) << "control \"" << control.text << "\"";
     }
   }
 }
