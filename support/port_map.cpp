@@ -15,6 +15,8 @@ std::optional<std::string> MappedPortDevice(const IniFile& settings, int com) {
 
 }  // namespace
 
+std::string PortBoxText(int com) { return "COM " + std::to_string(com); }
+
 std::optional<std::string> PortDevice(int com) {
   if (com < 1 || com > kMaxComNumber) return std::nullopt;
   return MappedPortDevice(ReadSettingsFile(), com);
@@ -39,10 +41,8 @@ std::vector<PortListItem> PortListItems() {
   return items;
 }
 
-std::string PortBoxText(int com) { return "COM " + std::to_string(com); }
-
 std::string PortListEntry(const PortListItem& item, Language language) {
-  std::string entry = PortBoxText(item.com);
+  std::string entry = "COM " + std::to_string(item.com);
   if (item.device) entry += " (" + *item.device + ")";
   if (item.present) entry += language == Language::Polish ? " — podłączony" : " — connected";
   return entry;
