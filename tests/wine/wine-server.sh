@@ -27,18 +27,21 @@ fi
 # they hold the output of the program that started them open while they
 # run. Sets zv_wine_server_pid.
 zv_start_wine_server() {
-  local log=$1
-  wineserver --kill >>"$log" 2>&1 || true
-  wineserver --wait >>"$log" 2>&1 || true
-  "${zv_wine_server_command[@]}" --foreground --persistent=30 >>"$log" 2>&1 </dev/null &
-  zv_wine_server_pid=$!
-  wine cmd.exe /c exit >>"$log" 2>&1 </dev/null || true
-  # A program that came before the server was listening would have started
-  # a daemon of its own, and this one would have given way to it.
-  if ! kill -0 "$zv_wine_server_pid" 2>/dev/null; then
-    echo "the Wine server for $WINEPREFIX did not stay in the foreground (see $log)" >&2
-    return 1
-  fi
+  local log=$1 attempt
+  for attempt in 1 2 3; do
+    wineserver --kill >>"$log" 2>&1 || true
+    wineserver --wait >>"$log" 2>&1 || true
+    "${zv_wine_server_command[@]}" --foreground --persistent=30 >>"$log" 2>&1 </dev/null &
+    zv_wine_server_pid=$!
+    wine cmd.exe /c exit >>"$log" 2>&1 </dev/null || true
+    kill -0 "$zv_wine_server_pid" 2>/dev/null && return 0
+    # The program came before the server was listening (on a busy
+    # machine), started a daemon of its own, and this one gave way to it.
+    echo "the Wine server did not stay in the foreground (attempt $attempt," \
+      "$(zv_wine_server_state))" >>"$log"
+  done
+  echo "the Wine server for $WINEPREFIX did not stay in the foreground (see $log)" >&2
+  return 1
 }
 
 # zv_wine_server_state: "running", or how the server started by
