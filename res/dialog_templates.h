@@ -57,6 +57,10 @@ struct DialogTemplate {
 // radio buttons, group boxes, labels, the progress bar and the icon do not.
 bool HasTabStop(ControlKind kind);
 
+// The main dialog's settings panel (its frame, IDC_SETTINGS_FRAME, and what
+// lies below) ends this many pixels below the frame when shown.
+inline constexpr int kPanelMargin = 15;
+
 // The main dialog (IDD_MAIN) in the given language.
 const DialogTemplate& MainDialogTemplate(Language language);
 

@@ -15,6 +15,8 @@ std::optional<std::string> MappedPortDevice(const IniFile& settings, int com) {
 
 }  // namespace
 
+std::string PortBoxText(int com) { return "COM " + std::to_string(com); }
+
 std::optional<std::string> PortDevice(int com) {
   if (com < 1 || com > kMaxComNumber) return std::nullopt;
   return MappedPortDevice(ReadSettingsFile(), com);

@@ -13,6 +13,10 @@ namespace zv {
 // The highest COM number the program offers.
 inline constexpr int kMaxComNumber = 256;
 
+// "COM n": what the port list's closed box shows of entry n, too narrow
+// for the rest of it.
+std::string PortBoxText(int com);
+
 // The device a COM number stands for. A "COM<n>" key in section "Ports" of
 // the settings file wins; otherwise the platform's default naming applies
 // (POSIX: COM 1-32 /dev/ttyS0-31, 33-64 /dev/ttyUSB0-31, 65-96

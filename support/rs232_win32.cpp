@@ -19,7 +19,8 @@ struct SystemErrorKind {
 };
 
 // With share mode 0, "access denied" on a COM port means that another
-// program has it open.
+// program has it open. Wine reports a device that another program holds
+// exclusively (a POSIX terminal in exclusive mode) as a lock violation.
 constexpr SystemErrorKind kOpenErrors[] = {
     {ERROR_FILE_NOT_FOUND, PortErrorKind::NoDevice},
     {ERROR_PATH_NOT_FOUND, PortErrorKind::NoDevice},
@@ -28,6 +29,7 @@ constexpr SystemErrorKind kOpenErrors[] = {
     {ERROR_ACCESS_DENIED, PortErrorKind::Busy},
     {ERROR_SHARING_VIOLATION, PortErrorKind::Busy},
     {ERROR_BUSY, PortErrorKind::Busy},
+    {ERROR_LOCK_VIOLATION, PortErrorKind::Busy},
     {ERROR_INVALID_FUNCTION, PortErrorKind::NotSerial},
     {ERROR_NOT_SUPPORTED, PortErrorKind::NotSerial},
 };

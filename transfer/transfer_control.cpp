@@ -5,6 +5,7 @@
 #include <mutex>
 #include <utility>
 
+#include "res/dialog_lists.h"
 #include "res/resource.h"
 #include "settings/profile.h"
 #include "support/plcode.h"
@@ -129,6 +130,7 @@ struct TransferControl::Impl {
   void ClosePort();
   void StopWorker();
   std::vector<std::uint8_t> ReportPdf() const;
+  void ApplyModel();
 
   IDialogView& view;
   TransferEnvironment env;
@@ -146,6 +148,8 @@ struct TransferControl::Impl {
   std::mutex endMutex;
   bool bodyReturned = false;
   bool repostEnd = false;
+
+  bool windowClosed = false;
 
   // Last, so that it is joined before anything the worker uses goes away.
   WorkerThread worker;
@@ -226,6 +230,14 @@ void TransferControl::Impl::ClosePort() {
 void TransferControl::Impl::StopWorker() {
   shared.running.store(0);
   if (worker.Held()) worker.Join();
+}
+
+// The baud entry the model selects and whether the encoding lists apply.
+void TransferControl::Impl::ApplyModel() {
+  const ModelRule rule = RuleForModel(Model());
+  view.SelectListEntry(IDC_BAUD, rule.baudSelection);
+  view.EnableList(IDC_CODE_DEST, rule.encodingListsEnabled);
+  view.EnableList(IDC_CODE_SOURCE, rule.encodingListsEnabled);
 }
 
 ModelRule RuleForModel(int modelIndex) {
@@ -317,11 +329,47 @@ void TransferControl::StopAndJoin() {
   impl_->ClosePort();
 }
 
+void TransferControl::OnInitDialog() {
+  IDialogView& view = impl_->view;
+  LoadSettings();
+  view.WriteModelIndex(modelIndex());
+  view.FillList(IDC_BAUD, kBaudEntries);
+  view.SelectListEntry(IDC_BAUD, 0);
+  view.FillPortList(PortListItems());
+  view.SelectListEntry(IDC_PORT, portIndex);
+  view.FillList(IDC_CODE_DEST, kTargetEncodingEntries);
+  view.SelectListEntry(IDC_CODE_DEST, targetSelection);
+  view.FillList(IDC_CODE_SOURCE, kDeviceEncodingEntries);
+  view.SelectListEntry(IDC_CODE_SOURCE, sourceSelection);
+  impl_->ApplyModel();
+  view.EnableButton(IDC_SAVE, false);
+}
+
+void TransferControl::OnModel() {
+  setModelIndex(impl_->view.ReadModelIndex());
+  impl_->ApplyModel();
+}
+
+void TransferControl::OnKillFocusPort() {
+  portIndex = impl_->view.ListSelection(IDC_PORT);
+}
+
+void TransferControl::OnWindowClosing() {
+  Impl& d = *impl_;
+  if (d.windowClosed) return;
+  d.windowClosed = true;
+  d.view.DropWorkerCalls();  // a closing window shows no more progress
+  StopAndJoin();
+  if (d.view.HasFocus(IDC_PORT)) OnKillFocusPort();
+  SaveSettings();
+}
+
 void TransferControl::LoadSettings() {
   int model = modelIndex();
   ExchangeSettings(kProfileLoad, model, portIndex, targetSelection,
                    sourceSelection);
   setModelIndex(model);
+  if (portIndex < 0 || portIndex >= kMaxComNumber) portIndex = 0;
 }
 
 void TransferControl::SaveSettings() {

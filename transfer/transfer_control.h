@@ -6,10 +6,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "support/file_io.h"
+#include "support/port_map.h"
 #include "support/rs232.h"
 #include "transfer/archive.h"
 #include "transfer/receive.h"
@@ -39,6 +41,21 @@ class IDialogView : public IReceiveView {
   // Selected entry of a list (IDC_BAUD, IDC_PORT, IDC_CODE_DEST,
   // IDC_CODE_SOURCE), -1 when none.
   virtual int ListSelection(int listId) = 0;
+  // Appends these entries to a list, in order.
+  virtual void FillList(int listId, std::span<const char* const> entries) = 0;
+  // Appends COM 1 to 256 to the port list, each as PortListEntry says in
+  // the window's language; the present ports stand out.
+  virtual void FillPortList(const std::vector<PortListItem>& items) = 0;
+  // Selects a list's entry; the port list's closed box shows only "COM n"
+  // (PortBoxText).
+  virtual void SelectListEntry(int listId, int index) = 0;
+  virtual void EnableList(int listId, bool enable) = 0;
+  // Whether control `id`, or a part of it such as a list's edit field, has
+  // the keyboard focus.
+  virtual bool HasFocus(int id) = 0;
+  // The window is closing: the worker's progress and status calls not yet
+  // shown, and every later one, are dropped.
+  virtual void DropWorkerCalls() = 0;
 };
 
 // Everything from the outside world the transfer logic uses, replaceable in
@@ -135,9 +152,29 @@ class TransferControl {
   // bytes arrived. Makes no calls on the view.
   void StopAndJoin();
 
+  // The window's initialisation, once it has made its controls: loads the
+  // settings and shows them (the model's button; the port and both
+  // encodings selected in their filled lists), selects "4800 b/s" in the
+  // filled baud list, applies the model rule and disables Save.
+  void OnInitDialog();
+  // A click on either model button: reads the model, then applies the
+  // model rule (the baud entry it selects replaces one chosen by hand;
+  // the encoding lists enabled or disabled).
+  void OnModel();
+  // The port list lost the focus: its selection (-1 when none) becomes the
+  // port index. The only place where the port index follows the list.
+  void OnKillFocusPort();
+  // The window is closing, whichever way (Done, Esc, the close box): drops
+  // the worker's pending view calls, stops and joins a running worker (its
+  // raw dump is written), closes the port, takes the port a focused port
+  // list shows (closing takes the focus from it, as leaving it would) and
+  // saves the settings. Only the first call does anything.
+  void OnWindowClosing();
+
   // Loads "Device", "Com", "CodeDest" and "CodeSource" of the section
   // "Settings" into the state; the window then shows them. Stored values
-  // out of range load as the defaults (0, 0, 2, 0).
+  // out of range load as the defaults (0, 0, 2, 0); the port index is
+  // always one of the port list's entries afterwards.
   void LoadSettings();
   // Reads the model (radio group) and both encoding lists' selections into
   // the state and saves the four values as they are. The port index is not

@@ -111,6 +111,21 @@ void FakeDialogView::SelectListEntry(int listId, int selection) {
   selections_[listId] = selection;
 }
 
+// The lists' entries and enabled states are not kept: the dialogs' own
+// tests show them.
+void FakeDialogView::FillList(int, std::span<const char* const>) {}
+
+void FakeDialogView::FillPortList(const std::vector<PortListItem>&) {}
+
+void FakeDialogView::EnableList(int, bool) {}
+
+bool FakeDialogView::HasFocus(int id) {
+  std::lock_guard lock(mutex_);
+  return focused_ == id;
+}
+
+void FakeDialogView::DropWorkerCalls() {}
+
 void FakeDialogView::AnswerSaveFile(std::optional<std::filesystem::path> path) {
   std::lock_guard lock(mutex_);
   saveAnswer_ = std::move(path);

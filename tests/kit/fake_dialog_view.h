@@ -46,10 +46,16 @@ class FakeDialogView : public IDialogView {
   int ReadModelIndex() override;
   void WriteModelIndex(int modelIndex) override;
   int ListSelection(int listId) override;
+  void FillList(int listId, std::span<const char* const> entries) override;
+  void FillPortList(const std::vector<PortListItem>& items) override;
+  // Also what the user does with a list: -1 selects none.
+  void SelectListEntry(int listId, int selection) override;
+  void EnableList(int listId, bool enable) override;
+  bool HasFocus(int id) override;  // the control FocusControl named last
+  void DropWorkerCalls() override;
 
   // What the user does with the controls.
   void CheckModel(int modelIndex);  // -1: no button checked
-  void SelectListEntry(int listId, int selection);  // -1: none
   // The answer of every later save-file chooser; nothing: cancelled.
   void AnswerSaveFile(std::optional<std::filesystem::path> path);
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "kit/archive_files.h"
+#include "kit/convert_reference.h"
 #include "kit/temp_env.h"
 #include "tools/child_process.h"
-#include "transfer/utf8_text.h"
 #include "zvsim/report_generator.h"
 
 namespace zv {
@@ -52,10 +52,12 @@ TEST(ArchiveCli, AFetchedTransferIsArchivedListedAndConvertedToUtf8) {
       0);
   EXPECT_EQ(simulator.Wait(kPatience), 0);
 
+  // Cleaned with the letters kept in Mazovia ("RS 232", target entry 1),
+  // then each letter looked up in the published tables.
   const std::vector<std::uint8_t> report = sim::MakeReport({kModelB, 3, 1, kCodeMazovia});
-  std::vector<std::uint8_t> utf8 = report;
-  ConvertBufferToUtf8(utf8, kModelB, 1);
-  EXPECT_EQ(ReadFileText(text), std::string(utf8.begin(), utf8.end()));
+  const std::string utf8 =
+      testkit::ReferenceUtf8(testkit::ReferenceConvert(report, kModelB, 1, 1), 1);
+  EXPECT_EQ(ReadFileText(text), utf8);
 
   const auto names = testkit::FileNames(archive);
   ASSERT_EQ(names.size(), 2u);
@@ -80,7 +82,7 @@ TEST(ArchiveCli, AFetchedTransferIsArchivedListedAndConvertedToUtf8) {
 
   // The bare name is found in the archive and names the model.
   EXPECT_EQ(RunCli({ZVREADER_CLI_PATH, "convert", "--source", "rs232", "--target", "utf8", fetched}, 0),
-            std::string(utf8.begin(), utf8.end()));
+            utf8);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // zvreader-cli watch as a process over pseudo-terminals: transfer after
 // transfer is filed as text and archived as sent, a device that vanishes
-// and comes back is waited for, and Ctrl-C keeps a transfer under way.
+// (by either sign) and comes back is waited for, and Ctrl-C keeps a
+// transfer under way.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -141,29 +142,57 @@ TEST_F(Watch, WithTargetPdfEachTransferIsFiledAsAPdf) {
   EXPECT_THAT(pdf.pages, testing::Contains(testing::Contains("Test znaków: ĄĆĘŁŃÓŚŹŻ ąćęłńóśźż")));
 }
 
-TEST_F(Watch, ADeviceThatVanishesAndComesBackIsWaitedFor) {
+// The watch knows a port has gone by either of two signs, each enough
+// alone: the line fails while its name stays (here the name already leads
+// to the adapter plugged in again), or the name goes while the line
+// stays (drivers whose reads of an unplugged adapter only time out).
+enum class Gone { LineFailsNameStays, NameGoesLineStays };
+
+class WatchedPortGone : public Watch, public testing::WithParamInterface<Gone> {
+ protected:
+  // Points `link` at `target` in one step: the name never goes.
+  static void Repoint(const fs::path& link, const std::string& target) {
+    const fs::path next = link.string() + ".next";
+    fs::create_symlink(target, next);
+    fs::rename(next, link);
+  }
+};
+
+TEST_P(WatchedPortGone, IsWaitedForUntilItIsBack) {
   const fs::path link = home_.root() / "zorvel";
-  auto first = std::make_unique<testkit::PseudoTerminal>();
-  ASSERT_TRUE(first->Ok()) << first->Error();
-  fs::create_symlink(first->SlavePath(), link);
+  testkit::PseudoTerminal first;
+  ASSERT_TRUE(first.Ok()) << first.Error();
+  fs::create_symlink(first.SlavePath(), link);
   auto watch = StartWatch(link.string(), false);
   const Bytes before = Report(2, 7);
-  Transfer(*first, before, *watch);
+  Transfer(first, before, *watch);
 
-  first->CloseMaster();  // the adapter is unplugged
-  ASSERT_TRUE(watch->WaitForError("stopped working", kPatience)) << watch->Error();
-  testkit::PseudoTerminal second;  // and plugged in again
+  testkit::PseudoTerminal second;
   ASSERT_TRUE(second.Ok()) << second.Error();
-  fs::remove(link);
-  fs::create_symlink(second.SlavePath(), link);
+  const bool lineFails = GetParam() == Gone::LineFailsNameStays;
+  if (lineFails) {
+    Repoint(link, second.SlavePath());
+    first.CloseMaster();  // the adapter is unplugged
+  } else {
+    fs::remove(link);
+  }
+  ASSERT_TRUE(watch->WaitForError("stopped working", kPatience)) << watch->Error();
+  if (!lineFails) fs::create_symlink(first.SlavePath(), link);
   ASSERT_TRUE(watch->WaitForError("The port " + link.string() + " is back", kPatience))
       << watch->Error();
   const Bytes after = Report(1, 8);
-  Transfer(second, after, *watch);
+  Transfer(lineFails ? second : first, after, *watch);
   Stop(*watch);
 
   ExpectFiled({before, after});
 }
+
+INSTANTIATE_TEST_SUITE_P(EachSignAlone, WatchedPortGone,
+                         testing::Values(Gone::LineFailsNameStays, Gone::NameGoesLineStays),
+                         [](const auto& info) {
+                           return info.param == Gone::LineFailsNameStays ? "LineFailsNameStays"
+                                                                         : "NameGoesLineStays";
+                         });
 
 TEST_F(Watch, CtrlCDuringATransferKeepsWhatCame) {
   testkit::PseudoTerminal device;

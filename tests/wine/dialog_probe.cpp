@@ -202,6 +202,18 @@ void PrintButton(HWND dialog, const char* name, int id) {
   Print(std::string(name) + ".enabled=" + (IsWindowEnabled(button) ? "1" : "0"));
 }
 
+// The ID of the dialog's control that has the keyboard focus (a list's
+// edit field counts as its list); 0 when none has.
+int FocusedControl(HWND dialog) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info)) return 0;
+  for (HWND window = info.hwndFocus; window; window = GetParent(window)) {
+    if (GetParent(window) == dialog) return GetDlgCtrlID(window);
+  }
+  return 0;
+}
+
 void PrintState(HWND dialog) {
   PrintButton(dialog, "start", kStart);
   PrintButton(dialog, "settings", kSettings);
@@ -220,6 +232,7 @@ void PrintState(HWND dialog) {
   PrintList(dialog, "source", kCodeSource);
   const DWORD defId = static_cast<DWORD>(SendMessageW(dialog, DM_GETDEFID, 0, 0));
   Print("default=" + std::to_string(HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : 0));
+  Print("focus=" + std::to_string(FocusedControl(dialog)));
   RECT window;
   RECT frame;
   GetWindowRect(dialog, &window);

@@ -1,5 +1,6 @@
 #include "ui/qt/reader_app.h"
 
+#include "res/string_table.h"
 #include "support/strings.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/qt_translations.h"
@@ -7,7 +8,7 @@
 #include "zv_version.h"
 
 CReaderApp::CReaderApp(int& argc, char** argv) : QApplication(argc, argv) {
-  setApplicationName(QStringLiteral("ZVReader"));
+  setApplicationName(QString::fromUtf8(zv::kAppName));
   setApplicationVersion(QStringLiteral(ZV_VERSION_STRING));
   setDesktopFileName(QStringLiteral("zvreader"));
   setWindowIcon(zv::AppIcon());

@@ -13,10 +13,9 @@
 #include <QShowEvent>
 #include <QStandardItemModel>
 #include <algorithm>
-#include <array>
 
-#include "res/dialog_lists.h"
 #include "res/resource.h"
+#include "res/string_table.h"
 #include "support/port_map.h"
 #include "support/strings.h"
 #include "ui/qt/about_dlg.h"
@@ -29,17 +28,6 @@ using namespace zv;
 
 namespace {
 
-// The message boxes' title, as the program names itself.
-constexpr const char* kAppName = "ZVReader";
-
-// The settings panel ends this many pixels below its frame when shown.
-constexpr int kPanelMargin = 15;
-
-template <std::size_t N>
-void FillList(QComboBox& list, const std::array<const char*, N>& entries) {
-  for (const char* entry : entries) list.addItem(QString::fromUtf8(entry));
-}
-
 QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -51,22 +39,10 @@ class PortListModel : public QStandardItemModel {
   using QStandardItemModel::QStandardItemModel;
 
   QVariant data(const QModelIndex& index, int role) const override {
-    const QVariant value = QStandardItemModel::data(index, role);
-    return role == Qt::EditRole ? QVariant(value.toString().section(QLatin1Char(' '), 0, 1))
-                                : value;
+    if (role != Qt::EditRole) return QStandardItemModel::data(index, role);
+    return FromUtf8(PortBoxText(index.row() + 1));
   }
 };
-
-// Fills the port list with COM 1 to 256; the ports present on this
-// machine are marked and bold.
-void FillPortList(QComboBox& list, Language language) {
-  QFont bold = list.font();
-  bold.setBold(true);
-  for (const PortListItem& item : PortListItems()) {
-    list.addItem(FromUtf8(PortListEntry(item, language)));
-    if (item.present) list.setItemData(list.count() - 1, bold, Qt::FontRole);
-  }
-}
 
 std::optional<std::filesystem::path> RunSaveFileDialog(const QString& filter,
                                                       const QString& defaultExtension) {
@@ -90,11 +66,14 @@ CReaderDlg::CReaderDlg(TransferEnvironment environment, Prompts prompts, Languag
   controls_ = BuildDialog(*this, MainDialogTemplate(language_), AppIcon());
   SetErrorReporter([this](const std::string& message) { ShowMessage(message); }, language_);
   ConnectHandlers();
-  OnInitDialog();
+  setWindowIcon(AppIcon());
+  ShowSettingsPanel();
+  control_.OnInitDialog();
+  Button(IDC_START)->setFocus();
 }
 
 CReaderDlg::~CReaderDlg() {
-  Finish();
+  control_.OnWindowClosing();
   SetErrorReporter({});
 }
 
@@ -108,58 +87,20 @@ QPushButton* CReaderDlg::Button(int id) const { return controls_.Get<QPushButton
 QComboBox* CReaderDlg::List(int id) const { return controls_.Get<QComboBox>(id); }
 
 // The handler table: every control notification and the end command, in
-// one place and in this order.
+// one place and in this order; the transfer's handlers are
+// TransferControl's.
 void CReaderDlg::ConnectHandlers() {
   InstallAboutEntry(*this, FromUtf8(LoadStringA(IDS_ABOUTBOX, language_)), [this] { OnAbout(); });
-  connect(Button(IDC_START), &QPushButton::clicked, this, &CReaderDlg::OnStartStop);
+  connect(Button(IDC_START), &QPushButton::clicked, this, [this] { control_.OnStartStop(); });
   connect(Button(IDC_SETTINGS), &QPushButton::clicked, this, &CReaderDlg::OnSettings);
-  connect(Button(IDC_SAVE), &QPushButton::clicked, this, &CReaderDlg::OnSave);
-  connect(controls_.Get<QRadioButton>(IDC_MODEL_B), &QRadioButton::clicked, this,
-          &CReaderDlg::OnModel);
-  connect(controls_.Get<QRadioButton>(IDC_MODEL_A), &QRadioButton::clicked, this,
-          &CReaderDlg::OnModel);
+  connect(Button(IDC_SAVE), &QPushButton::clicked, this, [this] { control_.OnSave(); });
+  for (const int model : {IDC_MODEL_B, IDC_MODEL_A}) {
+    connect(controls_.Get<QRadioButton>(model), &QRadioButton::clicked, this,
+            [this] { control_.OnModel(); });
+  }
   List(IDC_PORT)->installEventFilter(this);  // focus loss: OnKillFocusPort
   // ID_TRANSFER_END arrives through PostTransferEnd: OnTransferEnd.
   connect(Button(IDOK), &QPushButton::clicked, this, &CReaderDlg::OnOK);
-}
-
-void CReaderDlg::OnInitDialog() {
-  setWindowIcon(AppIcon());
-  ShowSettingsPanel();
-  control_.LoadSettings();
-  WriteModelIndex(control_.modelIndex());
-  FillLists();
-  ApplyModel();
-  Button(IDC_SAVE)->setEnabled(false);
-  Button(IDC_START)->setFocus();
-}
-
-void CReaderDlg::FillLists() {
-  QComboBox* baud = List(IDC_BAUD);
-  FillList(*baud, kBaudEntries);
-  baud->setCurrentIndex(0);
-
-  QComboBox* port = List(IDC_PORT);
-  port->setModel(new PortListModel(port));
-  FillPortList(*port, language_);
-  if (control_.portIndex < 0 || control_.portIndex >= kMaxComNumber) control_.portIndex = 0;
-  port->setCurrentIndex(control_.portIndex);
-
-  QComboBox* target = List(IDC_CODE_DEST);
-  FillList(*target, kTargetEncodingEntries);
-  target->setCurrentIndex(control_.targetSelection);
-  QComboBox* device = List(IDC_CODE_SOURCE);
-  FillList(*device, kDeviceEncodingEntries);
-  device->setCurrentIndex(control_.sourceSelection);
-}
-
-void CReaderDlg::UpdateData() { control_.setModelIndex(ReadModelIndex()); }
-
-void CReaderDlg::ApplyModel() {
-  const ModelRule rule = RuleForModel(control_.modelIndex());
-  List(IDC_BAUD)->setCurrentIndex(rule.baudSelection);
-  List(IDC_CODE_DEST)->setEnabled(rule.encodingListsEnabled);
-  List(IDC_CODE_SOURCE)->setEnabled(rule.encodingListsEnabled);
 }
 
 // Cuts the window at the top of the settings frame, or extends it to just
@@ -182,23 +123,10 @@ void CReaderDlg::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) ShowSettingsPanel();
 }
 
-void CReaderDlg::OnStartStop() { control_.OnStartStop(); }  // reads the model itself
-
 void CReaderDlg::OnSettings() {
   settingsShown_ = !settingsShown_;
   ShowSettingsPanel();
 }
-
-void CReaderDlg::OnSave() { control_.OnSave(); }
-
-void CReaderDlg::OnModel() {
-  UpdateData();
-  ApplyModel();
-}
-
-void CReaderDlg::OnKillFocusPort() { control_.portIndex = List(IDC_PORT)->currentIndex(); }
-
-void CReaderDlg::OnTransferEnd() { control_.OnTransferEnd(); }
 
 void CReaderDlg::OnOK() {
   control_.OnOK();
@@ -215,23 +143,13 @@ bool CReaderDlg::eventFilter(QObject* watched, QEvent* event) {
   if (watched == List(IDC_PORT) && event->type() == QEvent::FocusOut &&
       static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
       !QApplication::activePopupWidget()) {
-    OnKillFocusPort();
+    control_.OnKillFocusPort();
   }
   return QDialog::eventFilter(watched, event);
 }
 
-void CReaderDlg::Finish() {
-  if (finished_) return;
-  finished_ = true;
-  workerCalls_->Close();  // a closing dialog shows no more progress
-  control_.StopAndJoin();
-  // Closing the window ends the port list's focus too: take its port first.
-  if (List(IDC_PORT)->hasFocus()) OnKillFocusPort();
-  control_.SaveSettings();  // reads the model and the encoding lists itself
-}
-
 void CReaderDlg::done(int result) {
-  Finish();
+  control_.OnWindowClosing();
   QDialog::done(result);
 }
 
@@ -257,7 +175,7 @@ void CReaderDlg::SetStatusText(const std::string& text) {
 }
 
 void CReaderDlg::PostTransferEnd() {
-  workerCalls_->Push([this] { OnTransferEnd(); });
+  workerCalls_->Push([this] { control_.OnTransferEnd(); });
 }
 
 void CReaderDlg::SetButtonText(int id, const std::string& text) {
@@ -303,3 +221,27 @@ void CReaderDlg::WriteModelIndex(int modelIndex) {
 }
 
 int CReaderDlg::ListSelection(int listId) { return List(listId)->currentIndex(); }
+
+void CReaderDlg::FillList(int listId, std::span<const char* const> entries) {
+  for (const char* entry : entries) List(listId)->addItem(QString::fromUtf8(entry));
+}
+
+// The ports present on this machine are bold.
+void CReaderDlg::FillPortList(const std::vector<PortListItem>& items) {
+  QComboBox* list = List(IDC_PORT);
+  list->setModel(new PortListModel(list));
+  QFont bold = list->font();
+  bold.setBold(true);
+  for (const PortListItem& item : items) {
+    list->addItem(FromUtf8(PortListEntry(item, language_)));
+    if (item.present) list->setItemData(list->count() - 1, bold, Qt::FontRole);
+  }
+}
+
+void CReaderDlg::SelectListEntry(int listId, int index) { List(listId)->setCurrentIndex(index); }
+
+void CReaderDlg::EnableList(int listId, bool enable) { List(listId)->setEnabled(enable); }
+
+bool CReaderDlg::HasFocus(int id) { return Control(id)->hasFocus(); }
+
+void CReaderDlg::DropWorkerCalls() { workerCalls_->Close(); }

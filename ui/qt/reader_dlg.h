@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "res/dialog_templates.h"
 #include "transfer/transfer_control.h"
@@ -16,13 +18,11 @@ class QtViewCallQueue;
 }
 
 class QComboBox;
-class QLabel;
-class QProgressBar;
 class QPushButton;
 
 // The main dialog. It lays out the controls of its language's template,
-// keeps the model rule and the settings panel, and forwards the transfer
-// handlers to zv::TransferControl, for which it is the view.
+// keeps the settings panel and the About box, and routes the controls to
+// zv::TransferControl, for which it is the view.
 //
 // Threads: the IReceiveView calls come from the worker; each is queued
 // (QtViewCallQueue) and applied on the UI thread in call order, so the worker
@@ -69,6 +69,12 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
   int ReadModelIndex() override;
   void WriteModelIndex(int modelIndex) override;
   int ListSelection(int listId) override;
+  void FillList(int listId, std::span<const char* const> entries) override;
+  void FillPortList(const std::vector<zv::PortListItem>& items) override;
+  void SelectListEntry(int listId, int index) override;
+  void EnableList(int listId, bool enable) override;
+  bool HasFocus(int id) override;
+  void DropWorkerCalls() override;
 
   // Ends the dialog by any path (Done, Esc, the window's close): stops and
   // joins a running worker, saves the settings once, then closes.
@@ -79,21 +85,11 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void OnInitDialog();
   void ConnectHandlers();
-  void FillLists();
-  void UpdateData();  // reads the radio group into the model index
-  void ApplyModel();
   void ShowSettingsPanel();
-  void Finish();  // the window's end: stop, join, save the settings
 
   // Handlers.
-  void OnStartStop();
   void OnSettings();
-  void OnSave();
-  void OnModel();
-  void OnKillFocusPort();
-  void OnTransferEnd();
   void OnOK();
   void OnAbout();
 
@@ -105,7 +101,6 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
   zv::BuiltControls controls_;
   bool settingsShown_ = false;
   bool progressRangeEmpty_ = false;  // the worker set a range of no tests
-  bool finished_ = false;
   zv::QtViewCallQueue* workerCalls_;  // child of the dialog
   zv::TransferControl control_;
 };

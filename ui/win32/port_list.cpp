@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "support/port_map.h"
 #include "support/wide_text.h"
 
 namespace zv {
@@ -15,13 +14,13 @@ int ListChrome() { return GetSystemMetrics(SM_CXVSCROLL) + 4 * GetSystemMetrics(
 
 }  // namespace
 
-void FillPortList(HWND list, Language language) {
+void FillPortList(HWND list, const std::vector<PortListItem>& items, Language language) {
   const HDC dc = GetDC(list);
   const HGDIOBJ oldFont =
       SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
   LONG widest = 0;
-  SendMessageW(list, CB_INITSTORAGE, kMaxComNumber, kMaxComNumber * 64);
-  for (const PortListItem& item : PortListItems()) {
+  SendMessageW(list, CB_INITSTORAGE, items.size(), items.size() * 64);
+  for (const PortListItem& item : items) {
     const std::wstring entry = WideFromUtf8(PortListEntry(item, language));
     SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     SIZE size{};
@@ -36,8 +35,7 @@ void FillPortList(HWND list, Language language) {
 void ShowComInBox(HWND list) {
   const LRESULT selection = SendMessageW(list, CB_GETCURSEL, 0, 0);
   if (selection == CB_ERR) return;
-  const std::wstring com = L"COM " + std::to_wstring(selection + 1);
-  SetWindowTextW(list, com.c_str());
+  SetWindowTextW(list, WideFromUtf8(PortBoxText(static_cast<int>(selection) + 1)).c_str());
 }
 
 }  // namespace zv

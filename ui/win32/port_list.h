@@ -2,14 +2,17 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "support/port_map.h"
 #include "support/strings.h"
 
 namespace zv {
 
-// Fills the port list with COM 1 to 256, each with its device and, when
-// the device is present on this machine, marked as connected; the open list
-// is as wide as its longest entry.
-void FillPortList(HWND list, Language language);
+// Fills the port list with these entries (PortListEntry: COM n, its
+// device and, when the device is present on this machine, marked as
+// connected); the open list is as wide as its longest entry.
+void FillPortList(HWND list, const std::vector<PortListItem>& items, Language language);
 
 // The closed box, too narrow for the device, shows only "COM n" of the
 // selected entry. The list's selection stays as it is.

@@ -2,12 +2,10 @@
 
 #include <commctrl.h>
 
-#include <array>
 
-#include "res/dialog_lists.h"
 #include "res/dialog_templates.h"
 #include "res/resource.h"
-#include "support/port_map.h"
+#include "res/string_table.h"
 #include "support/wide_text.h"
 #include "ui/win32/about_dlg.h"
 #include "ui/win32/dialog_template.h"
@@ -18,9 +16,6 @@
 using namespace zv;
 
 namespace {
-
-// The message boxes' title, as the program names itself.
-constexpr const wchar_t* kAppName = L"ZVReader";
 
 // Visible popup with caption, system menu and modal frame, no minimise or
 // maximise box, on the task bar.
@@ -33,14 +28,23 @@ constexpr UINT kWorkerCallsMessage = WM_APP + 1;
 // whole entry there.
 constexpr UINT kPortShownMessage = WM_APP + 2;
 
-// The settings panel ends this many pixels below its frame when shown.
-constexpr int kPanelMargin = 15;
+// One row of a handler table: a control's notification and the member
+// of `Target` that handles it.
+template <typename Target>
+struct Handler {
+  int id;
+  int code;
+  void (Target::*handle)();
+};
 
-template <std::size_t N>
-void FillList(HWND list, const std::array<const char*, N>& entries) {
-  for (const char* entry : entries) {
-    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(entry).c_str()));
+template <typename Target, std::size_t N>
+bool Dispatch(const Handler<Target> (&table)[N], Target& target, int id, int code) {
+  for (const Handler<Target>& handler : table) {
+    if (handler.id != id || handler.code != code) continue;
+    (target.*handler.handle)();
+    return true;
   }
+  return false;
 }
 
 HICON LoadAppIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
@@ -96,8 +100,8 @@ INT_PTR CReaderDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
       return OnPaint();
     case WM_QUERYDRAGICON:
       return reinterpret_cast<INT_PTR>(bigIcon_);
-    case WM_HELP:  // F1
-      OnAbout();
+    case WM_HELP:
+      OnHelp();
       return TRUE;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -109,39 +113,32 @@ INT_PTR CReaderDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
       ShowComInBox(Item(IDC_PORT));
       return TRUE;
     case WM_DESTROY:
-      OnDestroy();
+      control_.OnWindowClosing();
       return FALSE;
     default:
       return FALSE;
   }
 }
 
-// The handler table: every control notification and the end command.
+// The handler table: every control notification and the end command; the
+// transfer's handlers are TransferControl's, the window's own follow.
 void CReaderDlg::OnCommand(int id, int code) {
-  struct Handler {
-    int id;
-    int code;
-    void (CReaderDlg::*handle)();
+  static constexpr Handler<TransferControl> kTransferHandlers[] = {
+      {IDC_START, BN_CLICKED, &TransferControl::OnStartStop},
+      {IDC_SAVE, BN_CLICKED, &TransferControl::OnSave},
+      {IDC_MODEL_B, BN_CLICKED, &TransferControl::OnModel},
+      {IDC_MODEL_A, BN_CLICKED, &TransferControl::OnModel},
+      {IDC_PORT, CBN_KILLFOCUS, &TransferControl::OnKillFocusPort},
+      {ID_TRANSFER_END, 0, &TransferControl::OnTransferEnd},
   };
-  static constexpr Handler kHandlers[] = {
-      {IDC_START, BN_CLICKED, &CReaderDlg::OnStartStop},
+  static constexpr Handler<CReaderDlg> kWindowHandlers[] = {
       {IDC_SETTINGS, BN_CLICKED, &CReaderDlg::OnSettings},
-      {IDC_SAVE, BN_CLICKED, &CReaderDlg::OnSave},
-      {IDC_MODEL_B, BN_CLICKED, &CReaderDlg::OnModel},
-      {IDC_MODEL_A, BN_CLICKED, &CReaderDlg::OnModel},
-      {IDC_PORT, CBN_KILLFOCUS, &CReaderDlg::OnKillFocusPort},
       {IDC_PORT, CBN_SELCHANGE, &CReaderDlg::OnPortShown},
       {IDC_PORT, CBN_CLOSEUP, &CReaderDlg::OnPortShown},
-      {ID_TRANSFER_END, 0, &CReaderDlg::OnTransferEnd},
       {IDOK, BN_CLICKED, &CReaderDlg::OnOK},
       {IDCANCEL, BN_CLICKED, &CReaderDlg::OnCancel},
   };
-  for (const Handler& handler : kHandlers) {
-    if (handler.id == id && handler.code == code) {
-      (this->*handler.handle)();
-      return;
-    }
-  }
+  if (!Dispatch(kTransferHandlers, control_, id, code)) Dispatch(kWindowHandlers, *this, id, code);
 }
 
 BOOL CReaderDlg::OnInitDialog() {
@@ -149,11 +146,7 @@ BOOL CReaderDlg::OnInitDialog() {
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   ShowSettingsPanel();
-  control_.LoadSettings();
-  WriteModelIndex(control_.modelIndex());
-  FillLists();
-  ApplyModel();
-  EnableWindow(Item(IDC_SAVE), FALSE);
+  control_.OnInitDialog();
   CenterWindow(window_, nullptr);  // with the panel cut, as it is shown
   return TRUE;  // the focus goes to the first control with a tab stop, START
 }
@@ -168,34 +161,6 @@ void CReaderDlg::AddAboutEntry() {
   AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, text.c_str());
 }
 
-void CReaderDlg::FillLists() {
-  const HWND baud = Item(IDC_BAUD);
-  FillList(baud, kBaudEntries);
-  SendMessageW(baud, CB_SETCURSEL, 0, 0);
-
-  const HWND port = Item(IDC_PORT);
-  FillPortList(port, language_);
-  if (control_.portIndex < 0 || control_.portIndex >= kMaxComNumber) control_.portIndex = 0;
-  SendMessageW(port, CB_SETCURSEL, static_cast<WPARAM>(control_.portIndex), 0);
-  ShowComInBox(port);
-
-  const HWND target = Item(IDC_CODE_DEST);
-  FillList(target, kTargetEncodingEntries);
-  SendMessageW(target, CB_SETCURSEL, static_cast<WPARAM>(control_.targetSelection), 0);
-  const HWND device = Item(IDC_CODE_SOURCE);
-  FillList(device, kDeviceEncodingEntries);
-  SendMessageW(device, CB_SETCURSEL, static_cast<WPARAM>(control_.sourceSelection), 0);
-}
-
-void CReaderDlg::UpdateData() { control_.setModelIndex(ReadModelIndex()); }
-
-void CReaderDlg::ApplyModel() {
-  const ModelRule rule = RuleForModel(control_.modelIndex());
-  SendMessageW(Item(IDC_BAUD), CB_SETCURSEL, static_cast<WPARAM>(rule.baudSelection), 0);
-  EnableWindow(Item(IDC_CODE_DEST), rule.encodingListsEnabled);
-  EnableWindow(Item(IDC_CODE_SOURCE), rule.encodingListsEnabled);
-}
-
 // Cuts the window at the top of the settings frame, or extends it to just
 // below the frame, keeping its left, top and width.
 void CReaderDlg::ShowSettingsPanel() {
@@ -206,18 +171,6 @@ void CReaderDlg::ShowSettingsPanel() {
   const LONG bottom = settingsShown_ ? frame.bottom + kPanelMargin : frame.top;
   MoveWindow(window_, dialog.left, dialog.top, dialog.right - dialog.left, bottom - dialog.top,
              TRUE);
-}
-
-bool CReaderDlg::PortListHasFocus() const {
-  const HWND port = Item(IDC_PORT);
-  const HWND focus = GetFocus();
-  return focus && (focus == port || IsChild(port, focus));
-}
-
-void CReaderDlg::OnDestroy() {
-  workerCalls_.Close();  // a closing window shows no more progress
-  control_.StopAndJoin();
-  control_.SaveSettings();
 }
 
 // The About entry; every other command goes on to the default processing.
@@ -242,41 +195,31 @@ bool CReaderDlg::OnPaint() {
   return true;
 }
 
-void CReaderDlg::OnStartStop() { control_.OnStartStop(); }  // reads the model itself
+// F1 in the main window. The About box and the message boxes pass their
+// own F1 on to their owner, this window, which must not open another
+// About box on top of them.
+void CReaderDlg::OnHelp() {
+  if (GetActiveWindow() == window_) OnAbout();
+}
 
 void CReaderDlg::OnSettings() {
   settingsShown_ = !settingsShown_;
   ShowSettingsPanel();
 }
 
-void CReaderDlg::OnSave() { control_.OnSave(); }
-
-void CReaderDlg::OnModel() {
-  UpdateData();
-  ApplyModel();
-}
-
-void CReaderDlg::OnKillFocusPort() { control_.portIndex = ListSelection(IDC_PORT); }
-
 // The list has just put the whole entry into its box, or will do so right
 // after this notification: the box is cut to "COM n" after that.
 void CReaderDlg::OnPortShown() { PostMessageW(window_, kPortShownMessage, 0, 0); }
 
-void CReaderDlg::OnTransferEnd() { control_.OnTransferEnd(); }
-
-// Closing with the port list focused keeps the port it shows, as leaving
-// the list would have.
+// The window's destruction (WM_DESTROY) stops the worker and saves the
+// settings (TransferControl::OnWindowClosing). Ending the dialog takes
+// the focus from a focused port list first, which stores its port.
 void CReaderDlg::OnOK() {
-  if (PortListHasFocus()) OnKillFocusPort();
   control_.OnOK();
   EndDialog(window_, IDOK);
 }
 
-void CReaderDlg::OnCancel() {
-  if (PortListHasFocus()) OnKillFocusPort();
-  control_.StopAndJoin();
-  EndDialog(window_, IDCANCEL);
-}
+void CReaderDlg::OnCancel() { EndDialog(window_, IDCANCEL); }
 
 void CReaderDlg::OnAbout() { RunAboutBox(instance_, window_); }
 
@@ -319,7 +262,8 @@ void CReaderDlg::FocusControl(int id) {
 }
 
 void CReaderDlg::ShowMessage(const std::string& text) {
-  MessageBoxW(window_, WideFromUtf8(text).c_str(), kAppName, MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxW(window_, WideFromUtf8(text).c_str(), WideFromUtf8(kAppName).c_str(),
+              MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::optional<std::filesystem::path> CReaderDlg::ChooseSaveFile(
@@ -342,3 +286,29 @@ void CReaderDlg::WriteModelIndex(int modelIndex) {
 int CReaderDlg::ListSelection(int listId) {
   return static_cast<int>(SendDlgItemMessageW(window_, listId, CB_GETCURSEL, 0, 0));
 }
+
+void CReaderDlg::FillList(int listId, std::span<const char* const> entries) {
+  for (const char* entry : entries) {
+    SendDlgItemMessageW(window_, listId, CB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(WideFromUtf8(entry).c_str()));
+  }
+}
+
+void CReaderDlg::FillPortList(const std::vector<PortListItem>& items) {
+  zv::FillPortList(Item(IDC_PORT), items, language_);
+}
+
+void CReaderDlg::SelectListEntry(int listId, int index) {
+  SendDlgItemMessageW(window_, listId, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  if (listId == IDC_PORT) ShowComInBox(Item(IDC_PORT));
+}
+
+void CReaderDlg::EnableList(int listId, bool enable) { EnableWindow(Item(listId), enable); }
+
+bool CReaderDlg::HasFocus(int id) {
+  const HWND control = Item(id);
+  const HWND focus = GetFocus();
+  return focus && (focus == control || IsChild(control, focus));
+}
+
+void CReaderDlg::DropWorkerCalls() { workerCalls_.Close(); }

@@ -4,16 +4,17 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "support/strings.h"
 #include "transfer/transfer_control.h"
 #include "transfer/view_call_queue.h"
 
 // The main dialog, a Win32 dialog made from its language's template. It
-// fills the lists, keeps the model rule and the settings panel, and
-// forwards the transfer handlers to zv::TransferControl, for which it is
-// the view.
+// keeps the settings panel, the system menu and the About box, and routes
+// the controls to zv::TransferControl, for which it is the view.
 //
 // Threads: the IReceiveView calls come from the worker; the progress and
 // status calls are queued (ViewCallQueue, woken by a posted message) and
@@ -48,6 +49,12 @@ class CReaderDlg final : public zv::IDialogView {
   int ReadModelIndex() override;
   void WriteModelIndex(int modelIndex) override;
   int ListSelection(int listId) override;
+  void FillList(int listId, std::span<const char* const> entries) override;
+  void FillPortList(const std::vector<zv::PortListItem>& items) override;
+  void SelectListEntry(int listId, int index) override;
+  void EnableList(int listId, bool enable) override;
+  bool HasFocus(int id) override;
+  void DropWorkerCalls() override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam,
@@ -57,23 +64,14 @@ class CReaderDlg final : public zv::IDialogView {
 
   BOOL OnInitDialog();
   void AddAboutEntry();
-  void FillLists();
-  void UpdateData();  // reads the radio group into the model index
-  void ApplyModel();
   void ShowSettingsPanel();
-  bool PortListHasFocus() const;
-  void OnDestroy();  // saves the settings
 
   // Handlers; those returning bool say whether they handled the message.
   bool OnSysCommand(WPARAM id);
   bool OnPaint();
-  void OnStartStop();
+  void OnHelp();
   void OnSettings();
-  void OnSave();
-  void OnModel();
-  void OnKillFocusPort();
   void OnPortShown();
-  void OnTransferEnd();
   void OnOK();
   void OnCancel();
   void OnAbout();
