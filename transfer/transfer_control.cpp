@@ -278,7 +278,7 @@ void TransferControl::OnSave() {
   const auto path =
       d.view.ChooseSaveFile(LoadStringA(IDS_FILE_FILTER), "txt");
   if (!path || State() != TransferState::Idle) return;
-  const FileResult result = d.Writer().WriteAtomic(*path, d.shared.buffer);
+  const FileResult result = d.Writer().WriteAtomic(*path, d.shared.buffer, Owner::User);
   if (!result) {
     d.view.ShowMessage(SaveFailedMessage(*path, result.reason));
     return;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/file_io.h"
+#include "support/paths.h"
 #include "support/port_map.h"
 #include "support/rs232.h"
 #include "transfer/archive.h"
@@ -146,13 +147,13 @@ class Watcher {
 
     Filed filed{archived->Time(), bytes.size(), std::nullopt, shared.testCount, stopped, {}, {}};
     if (shared.headerSeen) filed.expected = shared.expectedCount.load();
-    if (kept.archived.result) filed.archiveFile = kept.archived.file.string();
+    if (kept.archived.result) filed.archiveFile = Utf8FromPath(kept.archived.file);
     MakeText(bytes, model, options_);
     const fs::path text = TextPath(archived->stamp, shared.testCount);
-    if (const FileResult written = RealFileWriter().WriteAtomic(text, bytes); written) {
-      filed.textFile = text.string();
+    if (const FileResult written = RealFileWriter().WriteAtomic(text, bytes, Owner::User); written) {
+      filed.textFile = Utf8FromPath(text);
     } else {
-      console_.err << "zvreader-cli: cannot write " << text.string() << ": " << written.reason
+      console_.err << "zvreader-cli: cannot write " << Utf8FromPath(text) << ": " << written.reason
                    << std::endl;
     }
     console_.out << (options_.json ? Json(filed, model) : Line(filed)) << std::endl;
@@ -163,10 +164,11 @@ class Watcher {
   fs::path TextPath(const std::string& stamp, int tests) const {
     const std::string stem = stamp + "_" + ModelTag(options_.modelIndex) + "_" +
                              std::to_string(tests) + "tests";
-    fs::path path = fs::path(options_.outDir) / (stem + ".txt");
+    const fs::path folder = PathFromUtf8(options_.outDir);
+    fs::path path = folder / (stem + ".txt");
     std::error_code error;
     for (int n = 2; fs::exists(fs::symlink_status(path, error)); ++n) {
-      path = fs::path(options_.outDir) / (stem + "_" + std::to_string(n) + ".txt");
+      path = folder / (stem + "_" + std::to_string(n) + ".txt");
     }
     return path;
   }
@@ -184,7 +186,7 @@ class Watcher {
 
 int RunWatch(const CliOptions& options, Console& console) {
   InstallStopRequestHandlers();
-  if (const FileResult folder = EnsureFolder(options.outDir); !folder) {
+  if (const FileResult folder = EnsureFolder(PathFromUtf8(options.outDir), Owner::User); !folder) {
     console.err << "zvreader-cli: cannot use the folder " << options.outDir << ": "
                 << folder.reason << std::endl;
     return kExitFailure;
