@@ -1,10 +1,16 @@
-// What zvreader-cli prints: the JSON summary and the progress display.
+// What zvreader-cli prints: the JSON summary, the progress display and
+// what became of a transfer's files.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <sstream>
 #include <thread>
 
+#include "kit/temp_env.h"
+#include "support/paths.h"
+#include "zvreader-cli/commands.h"
 #include "zvreader-cli/json_writer.h"
 #include "zvreader-cli/progress_view.h"
 
@@ -112,6 +118,27 @@ TEST(ProgressView, TheEndWakesTheWaitingThread) {
   std::thread worker([&view] { view.PostTransferEnd(); });
   EXPECT_TRUE(view.WaitForEnd(std::chrono::seconds(10)));
   worker.join();
+}
+
+// The archive deletes only as [Archive] KeepDays asks, and names each file.
+TEST(KeepAndReport, NamesEachTransferTheArchiveDeletes) {
+  namespace fs = std::filesystem;
+  testkit::IsolatedHome home;
+  testkit::WriteFileText(SettingsFilePath(), "[Archive]\nKeepDays=30\n");
+  const fs::path old = ArchiveFolder() / "2020-01-01_100000_ZVB.raw";
+  testkit::WriteFileText(old, "old");
+  fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::days(400));
+  std::ostringstream out;
+  std::ostringstream err;
+  Console console{out, err, false};
+  TransferArchive archive;
+
+  const KeptBytes kept = KeepAndReport(kModelB, {'r', 'a', 'w'}, archive, console);
+
+  ASSERT_TRUE(kept.archived.result.ok);
+  EXPECT_FALSE(fs::exists(old));
+  EXPECT_EQ(err.str(), "zvreader-cli: deleted " + Utf8FromPath(old) +
+                           " from the archive, older than [Archive] KeepDays allows\n");
 }
 
 }  // namespace
