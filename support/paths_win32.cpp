@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -37,11 +39,15 @@ fs::path SettingsFilePath() {
 }
 
 fs::path SystemPath(const fs::path& path) {
-  std::error_code error;
-  const std::wstring full = fs::absolute(path, error).native();
-  if (error || full.size() < kShortPathLimit || full.starts_with(LR"(\\?\)") ||
-      full.starts_with(LR"(\\.\)"))
-    return path;
+  const std::wstring& given = path.native();
+  if (given.starts_with(LR"(\\?\)") || given.starts_with(LR"(\\.\)")) return path;
+  // The absolute form, with "/", "." and ".." resolved as the prefix needs.
+  const DWORD size = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(given.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size || length < kShortPathLimit) return path;
+  full.resize(length);
   if (full.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + full.substr(2);
   return LR"(\\?\)" + full;
 }

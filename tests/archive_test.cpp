@@ -6,8 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
-#include <latch>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -123,10 +124,19 @@ TEST(ArchiveNames, TwoProgramsWithinOneSecondBothKeepTheirTransfer) {
   for (int round = 0; round < kRounds; ++round) {
     const TimePoint now = kToday + std::chrono::seconds(round);
     TransferArchive::Kept kept[2];
-    std::latch start(2);
+    // Both start together. (A condition variable: std::latch can miss its
+    // wake-up with some C++ libraries of Windows.)
+    std::mutex mutex;
+    std::condition_variable arrived;
+    int waiting = 0;
     auto keep = [&](int program) {
       TransferArchive archive(folder, [now] { return now; });
-      start.arrive_and_wait();
+      {
+        std::unique_lock lock(mutex);
+        ++waiting;
+        arrived.notify_all();
+        arrived.wait(lock, [&] { return waiting == 2; });
+      }
       kept[program] = archive.Keep(kModelB, ToBytes("program " + std::to_string(program)));
     };
     std::thread other(keep, 1);

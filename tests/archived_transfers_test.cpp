@@ -99,7 +99,7 @@ TEST_F(ArchivedTransfers, AFailedArchiveWriteLeavesTheTransferTheDumpAndTheText)
     Language language;
     const char* note;
   } languages[] = {{Language::English, " (not in the archive!)"},
-                   {Language::Polish, " (bez kopii w archiwum!)"}};
+                   {Language::Polish, " (brak w archiwum!)"}};
   testkit::FakeFileWriter archiveWriter;
   archiveWriter.Fail("No space left on device");
   TransferArchive archive({}, WallTime, &archiveWriter);

@@ -13,6 +13,7 @@
 
 #include "kit/temp_env.h"
 #include "support/file_io.h"
+#include "support/paths.h"
 
 namespace zv {
 namespace {
@@ -67,12 +68,21 @@ TEST(WriteAtomic, ReplacesAnExistingFileWhole) {
   EXPECT_EQ(Entries(dir.path()), std::vector<fs::path>{"result.txt"});
 }
 
-TEST(WriteAtomic, AcceptsAFileNameOfAnyLegalLength) {
+// A long name, and a path past the 260 characters that Windows' file calls
+// once allowed, beside a temporary file's longer name.
+TEST(WriteAtomic, AcceptsANameAndAPathOfAnyLegalLength) {
   TempDir dir;
-  const fs::path target = dir.path() / (std::string(240, 'n') + ".txt");
-  const FileResult result = RealFileWriter().WriteAtomic(target, Bytes("x"), Owner::User);
-  ASSERT_TRUE(result.ok) << result.reason;
-  EXPECT_EQ(ReadFileText(target), "x");
+  const fs::path deep = dir.path() / std::string(100, 'a') / std::string(100, 'b') /
+                        std::string(100, 'c');
+  ASSERT_TRUE(EnsureFolder(deep, Owner::Program).ok);
+  for (const fs::path& target :
+       {dir.path() / (std::string(240, 'n') + ".txt"), deep / "result.txt"}) {
+    for (const char* content : {"first", "second"}) {
+      const FileResult result = RealFileWriter().WriteAtomic(target, Bytes(content), Owner::User);
+      ASSERT_TRUE(result.ok) << result.reason;
+      EXPECT_EQ(ReadFileText(SystemPath(target)), content);
+    }
+  }
 }
 
 struct Failure {

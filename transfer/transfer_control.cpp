@@ -72,7 +72,7 @@ std::string SaveFailedMessage(const std::filesystem::path& path,
 // Follows the status text when a transfer could not be copied into the
 // archive.
 std::string ArchiveFailedNote() {
-  if (UiLanguage() == Language::Polish) return " (bez kopii w archiwum!)";
+  if (UiLanguage() == Language::Polish) return " (brak w archiwum!)";
   return " (not in the archive!)";
 }
 
