@@ -35,84 +35,70 @@ struct ArchiveFile {
   TimePoint modified;
 };
 
-struct Pruning {
-  const char* name;
-  std::optional<const char*> keepDays;  // [Archive] KeepDays
-  TimePoint now;
-  std::vector<ArchiveFile> files;
-  std::set<std::string> deleted;
-};
-
-void PrintTo(const Pruning& pruning, std::ostream* out) { *out << pruning.name; }
-
 const TimePoint kAugust = LocalTimePoint(2026, 8, 1, 10, 0, 0);
 const TimePoint kNovember = LocalTimePoint(2026, 11, 1, 10, 0, 0);
 const TimePoint kToday = LocalTimePoint(2026, 12, 8, 10, 15, 3);
-const TimePoint kTenYearsAhead = LocalTimePoint(2036, 12, 8, 10, 15, 3);
 const TimePoint kYearBehind = LocalTimePoint(2025, 12, 8, 10, 15, 3);
 
-// Transfers of August (older than 90 days on 2026-12-08) and November.
-const std::vector<ArchiveFile> kOldAndRecent = {{"2026-08-01_100000_ZVB.raw", kAugust},
-                                                {"2026-08-01_100000_ZVB_2.raw", kAugust},
-                                                {"2026-11-01_100000_ZVA.raw", kNovember}};
+TEST(ArchivePruning, DeletesOnlyWhatTheSettingsAskAndTheClockCannotMislead) {
+  // Transfers of a year ago (written while the clock was a year behind,
+  // say), of August (older than 90 days on 2026-12-08) and of November.
+  const std::vector<ArchiveFile> oldAndRecent = {{"2025-12-01_100000_ZVB.raw", kYearBehind},
+                                                 {"2026-08-01_100000_ZVB.raw", kAugust},
+                                                 {"2026-11-01_100000_ZVA.raw", kNovember}};
+  const struct {
+    const char* name;
+    std::optional<const char*> keepDays;  // [Archive] KeepDays
+    TimePoint now;
+    std::vector<ArchiveFile> files;
+    std::set<std::string> deleted;
+  } cases[] = {
+      {"by default, after the clock was behind", std::nullopt, kToday, oldAndRecent, {}},
+      {"by default, with the clock ten years ahead", std::nullopt,
+       LocalTimePoint(2036, 12, 8, 10, 15, 3), oldAndRecent, {}},
+      {"KeepDays: what is old by name and by time", "90", kToday,
+       {{"2026-08-01_100000_ZVB.raw", kAugust},
+        {"2026-08-01_100000_ZVB_2.raw", kAugust},
+        {"2026-08-02_100000_ZVB.raw", kNovember},  // written since, as its time says
+        {"2026-11-01_100000_ZVA.raw", kAugust},    // its name says it is young
+        {"2026-11-01_100000_ZVB.raw", kNovember}},
+       {"2026-08-01_100000_ZVB.raw", "2026-08-01_100000_ZVB_2.raw"}},
+      {"KeepDays, while the clock reads earlier than a transfer kept", "90", kToday,
+       {{"2026-08-01_100000_ZVB.raw", kAugust},
+        {"2036-12-08_101503_ZVB.raw", kNovember}},  // kept while the clock was ahead
+       {}},
+      {"KeepDays out of range", "0", kToday, oldAndRecent, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testkit::IsolatedHome home;
+    if (c.keepDays) WriteFileText(SettingsFilePath(), std::string("[Archive]\nKeepDays=") + *c.keepDays);
+    const fs::path folder = home.root() / "archive";
+    std::vector<ArchiveFile> files = c.files;
+    // Names the archive never gives, all of them old.
+    for (const char* foreign :
+         {"notes.txt", "2020-01-01_000000_ZVC.raw", "2020-01-01_000000_ZVB.raw.bak"})
+      files.push_back({foreign, kAugust});
+    std::set<std::string> expected;
+    for (const ArchiveFile& file : files) {
+      WriteFileText(folder / file.name, "x");
+      fs::last_write_time(folder / file.name, fs::file_time_type::clock::from_sys(file.modified));
+      if (!c.deleted.contains(file.name)) expected.insert(file.name);
+    }
+    fs::create_directory(folder / "2020-01-01_000000_ZVA.raw");
+    expected.insert("2020-01-01_000000_ZVA.raw");
 
-class ArchivePruning : public testing::TestWithParam<Pruning> {};
+    const TransferArchive::Kept kept =
+        TransferArchive(folder, [&c] { return c.now; }).Keep(kModelA, ToBytes("new"));
 
-TEST_P(ArchivePruning, DeletesOnlyWhatTheSettingsAskAndTheClockCannotMislead) {
-  const Pruning& p = GetParam();
-  testkit::IsolatedHome home;
-  if (p.keepDays) WriteFileText(SettingsFilePath(), std::string("[Archive]\nKeepDays=") + *p.keepDays + "\n");
-  const fs::path folder = home.root() / "archive";
-  std::vector<ArchiveFile> files = p.files;
-  // Names the archive never gives, all of them old.
-  for (const char* foreign : {"notes.txt", "~ZVB.tmp", "2020-01-01_000000_ZVC.raw",
-                              "2020-01-01_000000_ZVB_1.raw", "2020-01-01_000000_ZVB.raw.bak",
-                              "2020-01-01_00000_ZVA.raw", "2020-01-01_000000_zvb.raw"})
-    files.push_back({foreign, kAugust});
-  std::set<std::string> expected;
-  for (const ArchiveFile& file : files) {
-    WriteFileText(folder / file.name, "x");
-    fs::last_write_time(folder / file.name, fs::file_time_type::clock::from_sys(file.modified));
-    if (!p.deleted.contains(file.name)) expected.insert(file.name);
+    ASSERT_TRUE(kept.result.ok) << kept.result.reason;
+    expected.insert(kept.file.filename().string());
+    EXPECT_EQ(testkit::FileNames(folder), expected);
+    std::set<std::string> reported;
+    for (const fs::path& file : kept.deleted) reported.insert(file.filename().string());
+    EXPECT_EQ(reported, c.deleted);
   }
-  fs::create_directory(folder / "2020-01-01_000000_ZVA.raw");
-  expected.insert("2020-01-01_000000_ZVA.raw");
-
-  TransferArchive archive(folder, [&p] { return p.now; });
-  const TransferArchive::Kept kept = archive.Keep(kModelA, ToBytes("new"));
-
-  ASSERT_TRUE(kept.result.ok) << kept.result.reason;
-  expected.insert(kept.file.filename().string());
-  EXPECT_EQ(testkit::FileNames(folder), expected);
-  std::set<std::string> reported;
-  for (const fs::path& file : kept.deleted) reported.insert(file.filename().string());
-  EXPECT_EQ(reported, p.deleted);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Archive, ArchivePruning,
-    testing::Values(
-        Pruning{"ByDefaultNothingGoesAfterTheClockWasBehind", std::nullopt, kToday,
-                {{"2025-12-01_100000_ZVB.raw", kYearBehind},
-                 {"2026-08-01_100000_ZVB.raw", kAugust},
-                 {"2026-11-01_100000_ZVA.raw", kNovember}},
-                {}},
-        Pruning{"ByDefaultNothingGoesWithTheClockTenYearsAhead", std::nullopt, kTenYearsAhead,
-                kOldAndRecent, {}},
-        Pruning{"KeepDaysDeletesWhatIsOldByNameAndByTime", "90", kToday,
-                {{"2026-08-01_100000_ZVB.raw", kAugust},
-                 {"2026-08-01_100000_ZVB_2.raw", kAugust},
-                 {"2026-08-02_100000_ZVB.raw", kNovember},  // written since, as its time says
-                 {"2026-11-01_100000_ZVA.raw", kAugust},    // its name says it is young
-                 {"2026-11-01_100000_ZVB.raw", kNovember}},
-                {"2026-08-01_100000_ZVB.raw", "2026-08-01_100000_ZVB_2.raw"}},
-        Pruning{"KeepDaysNotWhileTheClockReadsEarlierThanATransferKept", "90", kToday,
-                {{"2026-08-01_100000_ZVB.raw", kAugust},
-                 {"2036-12-08_101503_ZVB.raw", kNovember}},  // kept while the clock was ahead
-                {}},
-        Pruning{"KeepDaysOutOfRangeKeepsEverything", "0", kToday, kOldAndRecent, {}},
-        Pruning{"KeepDaysNoNumberKeepsEverything", "ninety", kToday, kOldAndRecent, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Two programs finishing a transfer of the same model within the same
 // second, again and again: each claims a name of its own, on the real file

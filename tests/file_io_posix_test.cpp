@@ -137,40 +137,43 @@ TEST(WriteAtomicPosix, AReplacedFileKeepsItsPermissions) {
             fs::perms::owner_read | fs::perms::owner_write);
 }
 
-// Written by a thread without privileges, so the permissions bind the
-// superuser too: a folder the user may not write into, and a read-only
-// file, which is not replaced although its folder would allow it.
-TEST(WriteAtomicPosix, WhatTheUserMayNotWriteIsRefusedAndKept) {
-  const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
-  const struct {
-    const char* name;
-    fs::perms folder;
-    fs::perms file;
-    std::string reason;
-  } cases[] = {
-      {"ALockedFolder", fs::perms::owner_read | fs::perms::owner_exec, fs::perms::owner_all,
-       std::make_error_code(std::errc::permission_denied).message()},
-      {"AReadOnlyFile", fs::perms::owner_all, readOnly, "The file is read-only"},
-  };
-  for (const auto& c : cases) {
-    TempDir dir;
-    const fs::path folder = dir.path() / "folder";
-    WriteFileText(folder / "result.txt", "old");
-    fs::permissions(folder / "result.txt", c.file);
-    fs::permissions(folder, c.folder);
+// Written by a thread without privileges, so the folder's permissions bind
+// the superuser too.
+TEST(WriteAtomicPosix, AFolderWithoutWritePermissionFailsCleanly) {
+  TempDir dir;
+  const fs::path locked = dir.path() / "locked";
+  fs::create_directory(locked);
+  WriteFileText(locked / "result.txt", "old");
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
 
-    FileResult result;
-    const bool ran = testkit::RunUnprivileged([&] {
-      result = RealFileWriter().WriteAtomic(folder / "result.txt", Bytes("n"), Owner::User);
-    });
-    fs::permissions(folder, fs::perms::owner_all);
-    ASSERT_TRUE(ran) << "could not drop this thread's privileges";
+  FileResult result;
+  const bool ran = testkit::RunUnprivileged([&] {
+    result = RealFileWriter().WriteAtomic(locked / "result.txt",
+                                          std::vector<std::uint8_t>{'n'}, Owner::User);
+  });
+  fs::permissions(locked, fs::perms::owner_all);
+  ASSERT_TRUE(ran) << "could not drop this thread's privileges";
 
-    EXPECT_FALSE(result.ok) << c.name;
-    EXPECT_EQ(result.reason, c.reason) << c.name;
-    EXPECT_EQ(ReadFileText(folder / "result.txt"), "old") << c.name;
-    EXPECT_EQ(Entries(folder), std::vector<fs::path>{"result.txt"}) << c.name;
-  }
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason,
+            std::make_error_code(std::errc::permission_denied).message());
+  EXPECT_EQ(ReadFileText(locked / "result.txt"), "old");
+  EXPECT_EQ(Entries(locked), std::vector<fs::path>{"result.txt"});
+}
+
+// A read-only file is not replaced, although its folder would allow it;
+// written without privileges, which would allow it too.
+TEST(WriteAtomicPosix, AReadOnlyFileIsRefusedAndKept) {
+  TempDir dir;
+  const fs::path target = dir.path() / "result.txt";
+  WriteFileText(target, "old");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  FileResult result;
+  ASSERT_TRUE(testkit::RunUnprivileged(
+      [&] { result = RealFileWriter().WriteAtomic(target, Bytes("n"), Owner::User); }));
+  EXPECT_EQ(result.reason, "The file is read-only");
+  EXPECT_EQ(ReadFileText(target), "old");
+  EXPECT_EQ(Entries(dir.path()), std::vector<fs::path>{"result.txt"});
 }
 
 TEST(RawDump, GoesToTheModelsFileInAFolderCreatedWhenMissing) {
@@ -220,40 +223,30 @@ TEST(RawDump, PassesTheWritersFailureOn) {
 // umask: the raw dumps, the archive and the settings, with a data folder
 // that an earlier version left open to others. Files the user names follow
 // the umask, as other programs' files do.
-TEST(Privacy, TheProgramsOwnFilesAreTheUsersAloneWhateverTheUmask) {
-  const struct {
-    mode_t umask;
-    fs::perms userFolder;
-    fs::perms userFile;
-  } umasks[] = {{022, fs::perms(0755), fs::perms(0644)}, {077, fs::perms(0700), fs::perms(0600)}};
-  for (const auto& u : umasks) {
-    testkit::IsolatedHome home;
-    fs::create_directories(RawDumpFolder());
-    fs::permissions(RawDumpFolder(), fs::perms(0755));
-    const mode_t oldUmask = ::umask(u.umask);
-    ASSERT_TRUE(WriteRawDump(kModelB, Bytes("raw"), RealFileWriter()).ok);
-    const TransferArchive::Kept kept = TransferArchive().Keep(kModelB, Bytes("raw"));
-    int com = 3;
-    SerialProfileInt(kProfileSave, "Settings", "Com", com, 0, 0, 255, false);
-    const fs::path named = home.root() / "named" / "tests.txt";
-    const bool userFolderMade = EnsureFolder(named.parent_path(), Owner::User).ok;
-    const bool userFileMade = RealFileWriter().WriteAtomic(named, Bytes("text"), Owner::User).ok;
-    ::umask(oldUmask);
-    ASSERT_TRUE(kept.result.ok && userFolderMade && userFileMade);
+TEST(Privacy, TheProgramsOwnFilesAreTheUsersAloneUnderUmask022) {
+  testkit::IsolatedHome home;
+  fs::create_directories(RawDumpFolder());
+  fs::permissions(RawDumpFolder(), fs::perms(0755));
+  const mode_t oldUmask = ::umask(022);
+  ASSERT_TRUE(WriteRawDump(kModelB, Bytes("raw"), RealFileWriter()).ok);
+  const TransferArchive::Kept kept = TransferArchive().Keep(kModelB, Bytes("raw"));
+  int com = 3;
+  SerialProfileInt(kProfileSave, "Settings", "Com", com, 0, 0, 255, false);
+  const fs::path named = home.root() / "named" / "tests.txt";
+  const bool userFolderMade = EnsureFolder(named.parent_path(), Owner::User).ok;
+  const bool userFileMade = RealFileWriter().WriteAtomic(named, Bytes("text"), Owner::User).ok;
+  ::umask(oldUmask);
+  ASSERT_TRUE(kept.result.ok && userFolderMade && userFileMade);
 
-    const struct {
-      fs::path path;
-      fs::perms mode;
-    } expected[] = {
-        {RawDumpFolder(), fs::perms(0700)},    {RawDumpPath(kModelB), fs::perms(0600)},
-        {ArchiveFolder(), fs::perms(0700)},    {kept.file, fs::perms(0600)},
-        {home.ConfigHome() / "VAQ", fs::perms(0700)}, {SettingsFilePath(), fs::perms(0600)},
-        {named.parent_path(), u.userFolder},   {named, u.userFile}};
-    for (const auto& e : expected) {
-      EXPECT_EQ(fs::status(e.path).permissions(), e.mode)
-          << e.path << " under umask 0" << std::oct << u.umask;
-    }
-  }
+  const struct {
+    fs::path path;
+    fs::perms mode;
+  } expected[] = {
+      {RawDumpFolder(), fs::perms(0700)},    {RawDumpPath(kModelB), fs::perms(0600)},
+      {ArchiveFolder(), fs::perms(0700)},    {kept.file, fs::perms(0600)},
+      {home.ConfigHome() / "VAQ", fs::perms(0700)}, {SettingsFilePath(), fs::perms(0600)},
+      {named.parent_path(), fs::perms(0755)}, {named, fs::perms(0644)}};
+  for (const auto& e : expected) EXPECT_EQ(fs::status(e.path).permissions(), e.mode) << e.path;
 }
 
 }  // namespace
