@@ -201,7 +201,7 @@ WriteTimes TimeRawDumpWrites(const std::vector<std::uint8_t>& bytes, int times) 
   for (int i = 0; i < times; ++i) {
     const auto start = Clock::now();
     const auto delay = runDelay.Now();
-    RealFileWriter().WriteAtomic(path, bytes);
+    RealFileWriter().WriteAtomic(path, bytes, Owner::Program);
     const auto wall = Clock::now() - start;
     result.wall.push_back(std::chrono::duration<double>(wall).count());
     result.own.push_back(std::chrono::duration<double>(wall - (runDelay.Now() - delay)).count());

@@ -69,9 +69,10 @@ void SaveInt(const char* section, const char* key, int value) {
   const std::string text = file.Text();
   // Settings are a convenience: a store that cannot be written must not
   // stop the program, so a failure here is dropped.
-  if (!EnsureFolder(path.parent_path())) return;
+  if (!EnsureFolder(path.parent_path(), Owner::Program)) return;
   RealFileWriter().WriteAtomic(
-      path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+      path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
+      Owner::Program);
 }
 
 }  // namespace

@@ -31,8 +31,12 @@ std::filesystem::path RawDumpFolder() {
   return XdgFolder("XDG_DATA_HOME", ".local/share") / "VAQ";
 }
 
+std::filesystem::path ArchiveFolder() { return RawDumpFolder() / "archive"; }
+
 std::filesystem::path SettingsFilePath() {
   return XdgFolder("XDG_CONFIG_HOME", ".config") / "VAQ" / "ZVReader.ini";
 }
+
+std::filesystem::path SystemPath(const std::filesystem::path& path) { return path; }
 
 }  // namespace zv

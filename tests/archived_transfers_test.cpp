@@ -19,6 +19,7 @@
 #include "kit/temp_env.h"
 #include "res/resource.h"
 #include "support/paths.h"
+#include "support/strings.h"
 #include "transfer/archive.h"
 #include "transfer/transfer_control.h"
 
@@ -91,20 +92,32 @@ TEST_F(ArchivedTransfers, TwoInARowAreBothKeptAndTheTemporaryFileHoldsTheLatest)
   EXPECT_EQ(ReadFileText(DataFolder() / "~ZVB.tmp"), kSecond);
 }
 
+// The raw dump, the text and Save are all there; the status text, in the
+// window's language, tells that the archive copy is missing.
 TEST_F(ArchivedTransfers, AFailedArchiveWriteLeavesTheTransferTheDumpAndTheText) {
+  const struct {
+    Language language;
+    const char* note;
+  } languages[] = {{Language::English, " (not in the archive!)"},
+                   {Language::Polish, " (brak w archiwum!)"}};
   testkit::FakeFileWriter archiveWriter;
   archiveWriter.Fail("No space left on device");
   TransferArchive archive({}, WallTime, &archiveWriter);
-  ASSERT_NO_FATAL_FAILURE(Transfers(archive, {kFirst}));
+  for (const auto& l : languages) {
+    SetUiLanguage(l.language);
+    ASSERT_NO_FATAL_FAILURE(Transfers(archive, {kFirst}));
 
-  EXPECT_EQ(archiveWriter.Writes().size(), 1u) << "the archive was tried";
-  EXPECT_TRUE(FileNames(DataFolder() / "archive").empty());
-  EXPECT_EQ(ReadFileText(DataFolder() / "~ZVB.tmp"), kFirst);
-  const std::vector<std::uint8_t> raw(kFirst.begin(), kFirst.end());
-  EXPECT_EQ(control_->buffer(), testkit::ReferenceConvert(raw, kModelB, 2, 0));
-  EXPECT_TRUE(view_.ButtonEnabled(IDC_SAVE));
-  EXPECT_EQ(view_.ButtonText(IDC_START), "START");
-  EXPECT_TRUE(view_.Messages().empty());
+    EXPECT_EQ(view_.StatusText(), FormatTransmitted(2, 2, l.language) + l.note);
+    EXPECT_TRUE(FileNames(DataFolder() / "archive").empty());
+    EXPECT_EQ(ReadFileText(DataFolder() / "~ZVB.tmp"), kFirst);
+    const std::vector<std::uint8_t> raw(kFirst.begin(), kFirst.end());
+    EXPECT_EQ(control_->buffer(), testkit::ReferenceConvert(raw, kModelB, 2, 0));
+    EXPECT_TRUE(view_.ButtonEnabled(IDC_SAVE));
+    EXPECT_EQ(view_.ButtonText(IDC_START), "START");
+    EXPECT_TRUE(view_.Messages().empty());
+  }
+  ClearUiLanguage();
+  EXPECT_EQ(archiveWriter.Writes().size(), 2u) << "the archive was tried";
 }
 
 }  // namespace

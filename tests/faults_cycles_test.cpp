@@ -46,11 +46,15 @@ constexpr auto kPatience = 20s;  // only a safety net against hanging
 // Keeps the files in memory: a thousand dumps need not reach the disk.
 class MemoryWriter : public IFileWriter {
  public:
-  FileResult WriteAtomic(const fs::path& path, std::span<const std::uint8_t> bytes) override {
+  FileResult WriteAtomic(const fs::path& path, std::span<const std::uint8_t> bytes,
+                         Owner) override {
     std::lock_guard lock(mutex_);
     files_[path].assign(bytes.begin(), bytes.end());
     ++writes_;
     return {};
+  }
+  FileResult WriteNew(const fs::path& path, std::span<const std::uint8_t> bytes) override {
+    return WriteAtomic(path, bytes, Owner::Program);
   }
   int Writes() const {
     std::lock_guard lock(mutex_);

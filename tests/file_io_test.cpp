@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
@@ -47,7 +48,7 @@ TEST(WriteAtomic, WritesTheExactBytesOfAnyContent) {
       EveryByteValue(3 * 1024 * 1024 + 17)};
   for (const auto& content : contents) {
     const fs::path target = dir.path() / "out.txt";
-    const FileResult result = RealFileWriter().WriteAtomic(target, content);
+    const FileResult result = RealFileWriter().WriteAtomic(target, content, Owner::User);
     ASSERT_TRUE(result.ok) << result.reason;
     EXPECT_EQ(ReadFileBytes(target),
               std::vector<unsigned char>(content.begin(), content.end()))
@@ -61,7 +62,7 @@ TEST(WriteAtomic, ReplacesAnExistingFileWhole) {
   TempDir dir;
   const fs::path target = dir.path() / "result.txt";
   WriteFileText(target, std::string(5000, 'x'));
-  ASSERT_TRUE(RealFileWriter().WriteAtomic(target, Bytes("short")).ok);
+  ASSERT_TRUE(RealFileWriter().WriteAtomic(target, Bytes("short"), Owner::User).ok);
   EXPECT_EQ(ReadFileText(target), "short");
   EXPECT_EQ(Entries(dir.path()), std::vector<fs::path>{"result.txt"});
 }
@@ -69,7 +70,7 @@ TEST(WriteAtomic, ReplacesAnExistingFileWhole) {
 TEST(WriteAtomic, AcceptsAFileNameOfAnyLegalLength) {
   TempDir dir;
   const fs::path target = dir.path() / (std::string(240, 'n') + ".txt");
-  const FileResult result = RealFileWriter().WriteAtomic(target, Bytes("x"));
+  const FileResult result = RealFileWriter().WriteAtomic(target, Bytes("x"), Owner::User);
   ASSERT_TRUE(result.ok) << result.reason;
   EXPECT_EQ(ReadFileText(target), "x");
 }
@@ -92,7 +93,7 @@ TEST_P(WriteAtomicFailure, ReportsTheReasonAndLeavesTheFolderAsItWas) {
   std::vector<fs::path> before = Entries(dir.path());
 
   const FileResult result =
-      RealFileWriter().WriteAtomic(target, Bytes("new content"));
+      RealFileWriter().WriteAtomic(target, Bytes("new content"), Owner::User);
 
   EXPECT_FALSE(result.ok);
   if (fs::is_directory(dir.path() / "taken")) {
@@ -129,19 +130,51 @@ INSTANTIATE_TEST_SUITE_P(
                 {std::errc::no_such_file_or_directory}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A write into one of the program's own folders clears what a killed
+// writer left there an hour ago or more; nothing else, and a write of the
+// user's clears nothing.
+TEST(WriteAtomic, AProgramWriteRemovesItsOwnStaleTemporaryFiles) {
+  const auto now = fs::file_time_type::clock::now();
+  const struct {
+    const char* name;
+    std::chrono::minutes age;
+    bool removed;
+  } files[] = {
+      {".2026-12-08_101503_ZVB.raw.Zz9Yy8", std::chrono::minutes(61), true},
+      {".~ZVB.tmp.d4E5f6", std::chrono::minutes(59), false},  // a writer at work
+      {".notes.txt", std::chrono::hours(48), false},
+      {".~ZVB.tmp.a1B2c", std::chrono::hours(48), false},
+      {".~ZVB.tmp.a1-2c3", std::chrono::hours(48), false},
+      {"~ZVB.tmp.a1B2c3", std::chrono::hours(48), false},
+  };
+  for (const Owner owner : {Owner::User, Owner::Program}) {
+    TempDir dir;
+    for (const auto& f : files) {
+      WriteFileText(dir.path() / f.name, "partial patient data");
+      fs::last_write_time(dir.path() / f.name, now - f.age);
+    }
+    ASSERT_TRUE(RealFileWriter().WriteAtomic(dir.path() / "~ZVA.tmp", Bytes("raw"), owner).ok);
+    for (const auto& f : files) {
+      const bool removed = owner == Owner::Program && f.removed;
+      EXPECT_EQ(fs::exists(dir.path() / f.name), !removed)
+          << f.name << (owner == Owner::Program ? " (program's write)" : " (user's write)");
+    }
+  }
+}
+
 TEST(EnsureFolder, CreatesMissingParents) {
   TempDir dir;
   const fs::path folder = dir.path() / "a" / "b" / "c";
-  ASSERT_TRUE(EnsureFolder(folder).ok);
+  ASSERT_TRUE(EnsureFolder(folder, Owner::User).ok);
   EXPECT_TRUE(fs::is_directory(folder));
-  EXPECT_TRUE(EnsureFolder(folder).ok) << "an existing folder is fine";
+  EXPECT_TRUE(EnsureFolder(folder, Owner::User).ok) << "an existing folder is fine";
 }
 
 TEST(EnsureFolder, FailsWhereAFileIsInTheWay) {
   TempDir dir;
   WriteFileText(dir.path() / "file", "plain");
   for (const fs::path& folder : {dir.path() / "file", dir.path() / "file" / "sub"}) {
-    const FileResult result = EnsureFolder(folder);
+    const FileResult result = EnsureFolder(folder, Owner::User);
     EXPECT_FALSE(result.ok) << folder;
     EXPECT_FALSE(result.reason.empty());
   }

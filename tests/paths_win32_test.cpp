@@ -25,6 +25,32 @@ TEST(PathsWin32, SettingsFollowAppData) {
   EXPECT_EQ(SettingsFilePath().string(), R"(D:\Profiles\nurse\AppData\Roaming\VAQ\ZVReader.ini)");
 }
 
+TEST(PathsWin32, TheArchiveIsInTheUsersOwnLocalProfile) {
+  ScopedEnv localAppData("LOCALAPPDATA", R"(D:\Profiles\nurse\AppData\Local)");
+  EXPECT_EQ(ArchiveFolder().string(), R"(D:\Profiles\nurse\AppData\Local\VAQ\archive)");
+}
+
+// Past the old 260-character limit a path becomes absolute, with the
+// prefix that lifts it; a shorter one stays as the user gave it.
+TEST(PathsWin32, LongPathsTakeTheFormWithoutTheLimit) {
+  const std::wstring name(250, L'n');
+  const struct {
+    std::wstring given;
+    std::wstring system;
+  } cases[] = {
+      {LR"(C:\VAQ\~ZVA.tmp)", LR"(C:\VAQ\~ZVA.tmp)"},
+      {LR"(relative\short.txt)", LR"(relative\short.txt)"},
+      {LR"(C:\d\)" + name, LR"(\\?\C:\d\)" + name},
+      {LR"(C:/d/)" + name, LR"(\\?\C:\d\)" + name},
+      {LR"(C:\d\..\e\.\)" + name, LR"(\\?\C:\e\)" + name},
+      {LR"(\\server\share\)" + name, LR"(\\?\UNC\server\share\)" + name},
+      {LR"(\\?\C:\d\)" + name, LR"(\\?\C:\d\)" + name},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SystemPath(c.given).native(), c.system) << c.given.size() << " characters";
+  }
+}
+
 TEST(PathsWin32, SettingsWithoutAppDataStayOnDriveC) {
   ScopedEnv appData("APPDATA", std::nullopt);
   EXPECT_EQ(SettingsFilePath().string(), R"(C:\VAQ\ZVReader.ini)");

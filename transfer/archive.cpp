@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <ctime>
 #include <string_view>
 #include <tuple>
 #include <utility>
 
+#include "settings/profile.h"
 #include "support/local_time.h"
 #include "support/paths.h"
 
@@ -22,6 +24,8 @@ constexpr std::string_view kStampExample = "2026-12-08_101503";
 // within one second come only from two programs at once; this bounds the
 // search for a free name.
 constexpr int kMaxSequence = 999;
+
+using TimePoint = std::chrono::system_clock::time_point;
 
 std::string ArchiveFileName(const std::string& stamp, int modelIndex, int sequence) {
   std::string name = stamp + "_" + ModelTag(modelIndex);
@@ -63,7 +67,26 @@ bool Older(const ArchivedTransfer& a, const ArchivedTransfer& b) {
   return std::tie(a.stamp, a.sequence, a.modelIndex) < std::tie(b.stamp, b.sequence, b.modelIndex);
 }
 
+// True when the file was last written before `time`; false when that
+// cannot be told.
+bool ModifiedBefore(const fs::path& file, TimePoint time) {
+  std::error_code error;
+  const fs::file_time_type modified = fs::last_write_time(file, error);
+  return !error && modified < fs::file_time_type::clock::from_sys(time);
+}
+
 }  // namespace
+
+std::optional<int> ArchiveKeepDays() {
+  const std::optional<std::string> text = ProfileString("Archive", "KeepDays");
+  if (!text) return std::nullopt;
+  int days = 0;
+  const char* end = text->data() + text->size();
+  const auto [stop, error] = std::from_chars(text->data(), end, days);
+  if (error != std::errc() || stop != end || days < 1 || days > kMaxArchiveKeepDays)
+    return std::nullopt;
+  return days;
+}
 
 std::string ArchiveStamp(std::chrono::system_clock::time_point time) {
   const std::tm local = LocalTime(time);
@@ -106,19 +129,17 @@ std::chrono::system_clock::time_point TransferArchive::Now() const {
 TransferArchive::Kept TransferArchive::Keep(int modelIndex, std::span<const std::uint8_t> bytes) {
   const auto now = Now();
   const fs::path folder = Folder();
-  if (FileResult made = EnsureFolder(folder); !made) return {made, {}};
+  if (FileResult made = EnsureFolder(folder, Owner::Program); !made) return {made, {}, {}};
+  IFileWriter& writer = writer_ != nullptr ? *writer_ : RealFileWriter();
   const std::string stamp = ArchiveStamp(now);
   for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
     const fs::path file = folder / ArchiveFileName(stamp, modelIndex, sequence);
-    std::error_code error;
-    if (fs::exists(fs::symlink_status(file, error))) continue;
-    IFileWriter& writer = writer_ != nullptr ? *writer_ : RealFileWriter();
-    const FileResult written = writer.WriteAtomic(file, bytes);
-    if (!written) return {written, {}};
-    Prune(now);
-    return {written, file};
+    const FileResult written = writer.WriteNew(file, bytes);
+    if (written.error == std::errc::file_exists) continue;
+    if (!written) return {written, {}, {}};
+    return {written, file, Prune(now)};
   }
-  return {{false, "too many transfers within one second"}, {}};
+  return {{false, "too many transfers within one second", {}}, {}, {}};
 }
 
 std::vector<ArchivedTransfer> TransferArchive::List() const {
@@ -134,18 +155,23 @@ std::vector<ArchivedTransfer> TransferArchive::List() const {
   return list;
 }
 
-// Deletes, oldest first, the transfers beyond the newest kArchiveKeepCount
-// that are older than kArchiveKeepAge. Names sort in time order, so the
-// first one young enough ends the search.
-void TransferArchive::Prune(std::chrono::system_clock::time_point now) const {
+// Names sort in time order, so the first transfer young enough by its name
+// ends the search.
+std::vector<fs::path> TransferArchive::Prune(TimePoint now) const {
+  const std::optional<int> days = ArchiveKeepDays();
+  if (!days) return {};
   const std::vector<ArchivedTransfer> list = List();
-  if (list.size() <= kArchiveKeepCount) return;
-  const std::string oldestKept = ArchiveStamp(now - kArchiveKeepAge);
-  for (std::size_t i = 0; i < list.size() - kArchiveKeepCount; ++i) {
-    if (list[i].stamp >= oldestKept) break;
-    std::error_code ignored;
-    fs::remove(list[i].file, ignored);
+  if (list.empty() || ArchiveStamp(now) < list.back().stamp) return {};
+  const TimePoint oldestKept = now - std::chrono::days(*days);
+  const std::string oldestKeptStamp = ArchiveStamp(oldestKept);
+  std::vector<fs::path> deleted;
+  for (const ArchivedTransfer& transfer : list) {
+    if (transfer.stamp >= oldestKeptStamp) break;
+    std::error_code error;
+    if (ModifiedBefore(transfer.file, oldestKept) && fs::remove(transfer.file, error))
+      deleted.push_back(transfer.file);
   }
+  return deleted;
 }
 
 StreamCounter CountStoredStream(std::span<const std::uint8_t> stream, int modelIndex) {

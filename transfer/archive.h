@@ -18,10 +18,14 @@ namespace zv {
 // The time of day, replaceable in tests.
 using WallClock = std::function<std::chrono::system_clock::time_point()>;
 
-// The archive keeps the newest kArchiveKeepCount transfers and every
-// transfer of the last kArchiveKeepAge, whichever keeps more.
-inline constexpr std::size_t kArchiveKeepCount = 500;
-inline constexpr std::chrono::days kArchiveKeepAge{90};
+// The archive deletes nothing unless the settings file asks it to keep
+// only the transfers of the last N days: "KeepDays=N" (1 to
+// kMaxArchiveKeepDays) in the section "Archive".
+inline constexpr int kMaxArchiveKeepDays = 36500;
+
+// The days [Archive] KeepDays asks to keep; nothing when it is absent or
+// no number in range, and the archive then keeps every transfer.
+std::optional<int> ArchiveKeepDays();
 
 // "2026-12-08_101503": the local date and time of `time` as file names of
 // the archive carry them. They sort in time order.
@@ -48,14 +52,17 @@ const char* ModelTag(int modelIndex);
 
 // The transfer archive: one file per transfer with the bytes exactly as
 // received, beside the model's temporary file, which only ever holds the
-// latest transfer. It only ever deletes its own files, by age and number.
+// latest transfer. The folder and its files are the user's alone. It only
+// ever deletes its own files, and only as ArchiveKeepDays asks.
 //
-// Threads: one call at a time per object.
+// Threads: one call at a time per object. Any number of objects, in any
+// number of programs, may keep transfers in one folder at once.
 class TransferArchive {
  public:
   struct Kept {
     FileResult result;
-    std::filesystem::path file;  // the new file, when written
+    std::filesystem::path file;                  // the new file, when written
+    std::vector<std::filesystem::path> deleted;  // what ArchiveKeepDays let go
   };
 
   // `folder` empty: ArchiveFolder(), looked up at each call. `clock` empty:
@@ -64,9 +71,15 @@ class TransferArchive {
                            IFileWriter* writer = nullptr);
 
   // Writes `bytes` atomically to a new file named by the local time and the
-  // model, creating the folder when missing, then deletes the files that
-  // are neither among the newest kArchiveKeepCount nor younger than
-  // kArchiveKeepAge. A failure changes nothing and is only reported.
+  // model, creating the folder when missing; the name is claimed in one
+  // step, so that a name another program took meanwhile moves on to the
+  // next sequence number and no transfer ever replaces another. A failure
+  // changes nothing and is only reported.
+  //
+  // Then, when ArchiveKeepDays gives N, deletes the transfers whose name's
+  // stamp and modification time are both older than N days, unless the
+  // clock reads earlier than the newest stamp in the archive (a clock set
+  // back, or one that was ahead for an earlier transfer).
   Kept Keep(int modelIndex, std::span<const std::uint8_t> bytes);
 
   // The archived transfers, oldest first; empty when there is no folder.
@@ -76,7 +89,7 @@ class TransferArchive {
 
  private:
   std::chrono::system_clock::time_point Now() const;
-  void Prune(std::chrono::system_clock::time_point now) const;
+  std::vector<std::filesystem::path> Prune(std::chrono::system_clock::time_point now) const;
 
   std::filesystem::path folder_;
   WallClock clock_;

@@ -8,9 +8,9 @@ namespace zv {
 
 FileResult WriteRawDump(int modelIndex, std::span<const std::uint8_t> bytes,
                         IFileWriter& writer) {
-  if (FileResult folder = EnsureFolder(RawDumpFolder()); !folder)
+  if (FileResult folder = EnsureFolder(RawDumpFolder(), Owner::Program); !folder)
     return folder;
-  return writer.WriteAtomic(RawDumpPath(modelIndex), bytes);
+  return writer.WriteAtomic(RawDumpPath(modelIndex), bytes, Owner::Program);
 }
 
 KeptBytes KeepReceivedBytes(int modelIndex, std::span<const std::uint8_t> bytes,

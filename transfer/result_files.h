@@ -10,7 +10,8 @@
 namespace zv {
 
 // Writes the raw bytes of a transfer to the model's temporary file
-// (RawDumpPath), creating its folder when missing.
+// (RawDumpPath), a file of the program's own, creating its folder when
+// missing.
 FileResult WriteRawDump(int modelIndex, std::span<const std::uint8_t> bytes,
                         IFileWriter& writer);
 

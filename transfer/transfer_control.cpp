@@ -73,6 +73,13 @@ std::string SaveFailedMessage(const std::filesystem::path& path,
          ". Choose another folder or free some space and press Save again.";
 }
 
+// Follows the status text when a transfer could not be copied into the
+// archive.
+std::string ArchiveFailedNote() {
+  if (UiLanguage() == Language::Polish) return " (brak w archiwum!)";
+  return " (not in the archive!)";
+}
+
 // Passes the worker's view calls on and notes that the end command was
 // posted, so that the end handling can tell the current worker's end
 // command from a stray one. Just before posting, still on the worker
@@ -89,6 +96,7 @@ class EndNotingView final : public IReceiveView {
   }
   void SetProgressPos(int position) override { view_.SetProgressPos(position); }
   void SetStatusText(const std::string& text) override {
+    lastStatus_ = text;
     view_.SetStatusText(text);
   }
   void PostTransferEnd() override {
@@ -99,11 +107,14 @@ class EndNotingView final : public IReceiveView {
 
   void Reset() { posted_.store(false); }
   bool Posted() const { return posted_.load(); }
+  // The worker's last status text; read it once the worker has been joined.
+  const std::string& LastStatus() const { return lastStatus_; }
 
  private:
   IReceiveView& view_;
   std::function<void()> beforePost_;
   std::atomic<bool> posted_{false};
+  std::string lastStatus_;
 };
 
 }  // namespace
@@ -142,6 +153,7 @@ struct TransferControl::Impl {
   // for and the code page the letters are in.
   int cleanedModel = kModelA;
   UINT cleanedCode = kCodeLatin2;
+  bool archiveFailed = false;  // written by the worker before its end command
 
   // Guards the hand-over when the end handling gave up waiting: the worker
   // then posts its end command again once its body has returned.
@@ -164,10 +176,12 @@ void TransferControl::Impl::RunWorkerBody() {
 }
 
 // A dump or archive copy that cannot be written is skipped; the clean-up
-// still runs.
+// still runs, and the end of the transfer tells of a missing archive copy.
 void TransferControl::Impl::DumpReceived() {
-  if (!shared.buffer.empty())
-    KeepReceivedBytes(Model(), shared.buffer, Writer(), Archive());
+  archiveFailed = false;
+  if (shared.buffer.empty()) return;
+  const KeptBytes kept = KeepReceivedBytes(Model(), shared.buffer, Writer(), Archive());
+  archiveFailed = !kept.archived.result;
 }
 
 bool TransferControl::Impl::StartWorker() {
@@ -208,6 +222,7 @@ void TransferControl::Impl::FinishTransfer() {
     view.SetDefaultButton(IDC_SAVE);
     view.FocusControl(IDC_SAVE);
   }
+  if (archiveFailed) view.SetStatusText(workerView.LastStatus() + ArchiveFailedNote());
   const int target = view.ListSelection(IDC_CODE_DEST);
   const std::size_t length = ConvertBuffer(shared.buffer, Model(), target,
                                            view.ListSelection(IDC_CODE_SOURCE));
@@ -308,7 +323,7 @@ void TransferControl::OnSave() {
   std::span<const std::uint8_t> bytes = d.shared.buffer;
   std::vector<std::uint8_t> pdf;
   if (ResultFormatForPath(*path) == ResultFormat::Pdf) bytes = pdf = d.ReportPdf();
-  const FileResult result = d.Writer().WriteAtomic(*path, bytes);
+  const FileResult result = d.Writer().WriteAtomic(*path, bytes, Owner::User);
   if (!result) {
     d.view.ShowMessage(SaveFailedMessage(*path, result.reason));
     return;

@@ -128,7 +128,8 @@ class TransferControl {
   // The worker's end command. Waits up to kWorkerEndWait for the worker to
   // return, closes the port, restores the buttons and, when bytes arrived,
   // enables Save and writes the raw dump and its archive copy (a failed
-  // write is skipped silently); then cleans the buffer (ConvertBuffer)
+  // dump is skipped silently, a failed archive copy noted after the status
+  // text in the window's language); then cleans the buffer (ConvertBuffer)
   // with the encoding lists' selections. If the worker has not returned in
   // time it says "Working with threads error!" and keeps the worker, the
   // port and the buffer untouched; the worker posts its end command once

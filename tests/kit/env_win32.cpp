@@ -17,11 +17,11 @@ void PutEnv(const std::string& name, const std::optional<std::string>& value) {
              value ? WideFromUtf8(*value).c_str() : L"");
 }
 
-// The settings file lives under %APPDATA%, so that is where the private
-// "config" folder goes. The raw-dump folder is fixed on Windows (C:\VAQ\);
-// XDG_DATA_HOME is set only to keep the members alike on every platform.
+// The settings file lives under %APPDATA% and the archive under
+// %LOCALAPPDATA%, so that is where the private "config" and "data" folders
+// go. The raw-dump folder is fixed on Windows (C:\VAQ\).
 IsolatedHome::IsolatedHome()
     : config_("APPDATA", (dir_.path() / "config").string()),
-      data_("XDG_DATA_HOME", (dir_.path() / "data").string()) {}
+      data_("LOCALAPPDATA", (dir_.path() / "data").string()) {}
 
 }  // namespace zv::testkit

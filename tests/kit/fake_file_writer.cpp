@@ -5,12 +5,22 @@
 namespace zv::testkit {
 
 FileResult FakeFileWriter::WriteAtomic(const std::filesystem::path& path,
-                                       std::span<const std::uint8_t> bytes) {
+                                       std::span<const std::uint8_t> bytes, Owner owner) {
+  return Record(path, bytes, [&] { return RealFileWriter().WriteAtomic(path, bytes, owner); });
+}
+
+FileResult FakeFileWriter::WriteNew(const std::filesystem::path& path,
+                                    std::span<const std::uint8_t> bytes) {
+  return Record(path, bytes, [&] { return RealFileWriter().WriteNew(path, bytes); });
+}
+
+FileResult FakeFileWriter::Record(const std::filesystem::path& path,
+                                  std::span<const std::uint8_t> bytes,
+                                  const std::function<FileResult()>& write) {
   std::lock_guard lock(mutex_);
   const bool fails =
       failure_ && (failingPath_.empty() || failingPath_ == path);
-  const FileResult result = fails ? FileResult{false, *failure_}
-                                  : RealFileWriter().WriteAtomic(path, bytes);
+  const FileResult result = fails ? FileResult{false, *failure_, {}} : write();
   writes_.push_back(
       {path, {bytes.begin(), bytes.end()}, result.ok, std::this_thread::get_id()});
   return result;

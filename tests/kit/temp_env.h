@@ -37,8 +37,9 @@ class ScopedEnv {
 // Sets a variable, or removes it for nothing (env_<platform>.cpp).
 void PutEnv(const std::string& name, const std::optional<std::string>& value);
 
-// Points the settings file and the raw-dump folder at a private temporary
-// folder: $XDG_CONFIG_HOME and $XDG_DATA_HOME.
+// Points the settings file, the raw-dump folder and the archive at a
+// private temporary folder: $XDG_CONFIG_HOME and $XDG_DATA_HOME (Windows:
+// %APPDATA% and %LOCALAPPDATA%).
 class IsolatedHome {
  public:
   IsolatedHome();

@@ -1,10 +1,16 @@
-// What zvreader-cli prints: the JSON summary and the progress display.
+// What zvreader-cli prints: the JSON summary, the progress display and
+// what became of a transfer's files.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <sstream>
 #include <thread>
 
+#include "kit/temp_env.h"
+#include "support/paths.h"
+#include "zvreader-cli/commands.h"
 #include "zvreader-cli/json_writer.h"
 #include "zvreader-cli/progress_view.h"
 
@@ -112,6 +118,21 @@ TEST(ProgressView, TheEndWakesTheWaitingThread) {
   std::thread worker([&view] { view.PostTransferEnd(); });
   EXPECT_TRUE(view.WaitForEnd(std::chrono::seconds(10)));
   worker.join();
+}
+
+TEST(KeepAndReport, NamesEachTransferTheArchiveDeletes) {
+  testkit::IsolatedHome home;
+  testkit::WriteFileText(SettingsFilePath(), "[Archive]\nKeepDays=30\n");
+  const std::filesystem::path old = ArchiveFolder() / "2020-01-01_100000_ZVB.raw";
+  testkit::WriteFileText(old, "old");
+  std::filesystem::last_write_time(old, std::filesystem::file_time_type::clock::now() -
+                                            std::chrono::days(400));
+  std::ostringstream out, err;
+  Console console{out, err, false};
+  TransferArchive archive;
+  ASSERT_TRUE(KeepAndReport(kModelB, {'r', 'a', 'w'}, archive, console).archived.result.ok);
+  EXPECT_EQ(err.str(), "zvreader-cli: deleted " + Utf8FromPath(old) +
+                           " from the archive, older than [Archive] KeepDays allows\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
@@ -45,6 +46,9 @@ class CliFaults : public testing::Test {
     fs::create_directories(Temp("folder"));
     testkit::WriteFileText(Temp("raw.bin"), "ZVA-RPT01\r\nNumber 1 FVC 4.1 l\x1b" "E\r\n");
     testkit::WriteFileText(Temp("regular"), "not a serial line");
+    mkfifo(Temp("fifo").c_str(), 0600);
+    testkit::WriteFileText(Temp("huge.raw"), "");
+    fs::resize_file(Temp("huge.raw"), (std::uintmax_t{1} << 30) + 1);  // sparse: no disk used
   }
 
   fs::path Temp(const std::string& name) const { return home_.root() / name; }
@@ -141,6 +145,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         FileFault{{"convert", "@missing.bin"}, "No such file or directory"},
         FileFault{{"convert", "@folder"}, "cannot read"},
+        FileFault{{"convert", "/dev/zero"}, "not a regular file"},
+        FileFault{{"convert", "@fifo"}, "not a regular file"},  // never waits for a writer
+        FileFault{{"convert", "@huge.raw"}, "larger than 1 GiB"},
         FileFault{{"convert", "@raw.bin", "-o", "@missing/out.txt"}, "No such file or directory"},
         FileFault{{"convert", "@raw.bin", "-o", "@folder"}, "Is a directory"},
         FileFault{{"convert", "@raw.bin", "-o", "@regular/out.txt"}, "Not a directory"},

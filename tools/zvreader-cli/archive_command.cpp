@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/whole_file.h"
+#include "support/paths.h"
 #include "transfer/archive.h"
 #include "zvreader-cli/commands.h"
 #include "zvreader-cli/json_writer.h"
@@ -32,7 +33,7 @@ std::string Row(const Listed& listed) {
   const std::string tests = std::to_string(listed.counted) + " of " +
                             (listed.expected ? std::to_string(*listed.expected) : "?");
   return Columns(listed.transfer.Time(), std::string(ModelName(listed.transfer.modelIndex)),
-                 std::to_string(listed.bytes), tests, listed.transfer.file.string());
+                 std::to_string(listed.bytes), tests, Utf8FromPath(listed.transfer.file));
 }
 
 std::string JsonRow(const Listed& listed) {
@@ -42,7 +43,7 @@ std::string JsonRow(const Listed& listed) {
       .Add("bytes_received", static_cast<std::int64_t>(listed.bytes))
       .Add("expected_tests", listed.expected)
       .Add("counted_tests", listed.counted)
-      .Add("raw_file", listed.transfer.file.string())
+      .Add("raw_file", Utf8FromPath(listed.transfer.file))
       .Text();
 }
 
@@ -52,7 +53,7 @@ int RunArchive(const CliOptions& options, Console& console) {
   const TransferArchive archive;
   const std::vector<ArchivedTransfer> transfers = archive.List();
   if (transfers.empty()) {
-    console.err << "The archive " << archive.Folder().string() << " holds no transfers yet."
+    console.err << "The archive " << Utf8FromPath(archive.Folder()) << " holds no transfers yet."
                 << std::endl;
     return kExitOk;
   }
@@ -61,8 +62,8 @@ int RunArchive(const CliOptions& options, Console& console) {
   for (const ArchivedTransfer& transfer : transfers) {
     std::vector<std::uint8_t> bytes;
     std::string reason;
-    if (!tools::ReadWholeFile(transfer.file.string(), bytes, reason)) {
-      console.err << "zvreader-cli: cannot read " << transfer.file.string() << ": " << reason
+    if (!tools::ReadWholeFile(transfer.file, bytes, reason)) {
+      console.err << "zvreader-cli: cannot read " << Utf8FromPath(transfer.file) << ": " << reason
                   << std::endl;
       status = kExitFailure;
       continue;

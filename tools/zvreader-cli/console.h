@@ -1,6 +1,14 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace zv::cli {
+
+// The arguments after the program's name, in UTF-8. On Windows they are
+// taken from the wide command line, so that a name with letters outside
+// the ANSI code page (a Polish folder on an English system) arrives whole.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 // Whether standard error is a terminal (a progress bar can be redrawn).
 bool StderrIsTerminal();

@@ -4,6 +4,10 @@
 
 namespace zv::cli {
 
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+  return {argv + 1, argv + argc};
+}
+
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 void MakeStdoutBinary() {}

@@ -44,11 +44,13 @@ bool KeepRawBytes(const CliOptions& options, const std::vector<std::uint8_t>& by
                   FetchResult& result, Console& console) {
   TransferArchive archive;
   const KeptBytes kept = KeepAndReport(options.modelIndex, bytes, archive, console);
-  if (kept.dump) result.rawFile = RawDumpPath(options.modelIndex).string();
-  if (kept.archived.result) result.archiveFile = kept.archived.file.string();
+  if (kept.dump) result.rawFile = Utf8FromPath(RawDumpPath(options.modelIndex));
+  if (kept.archived.result) result.archiveFile = Utf8FromPath(kept.archived.file);
   bool ok = kept.dump.ok;
   if (!options.raw.empty()) {
-    if (const FileResult copy = RealFileWriter().WriteAtomic(options.raw, bytes); !copy) {
+    const FileResult copy =
+        RealFileWriter().WriteAtomic(PathFromUtf8(options.raw), bytes, Owner::User);
+    if (!copy) {
       console.err << "zvreader-cli: cannot write " << options.raw << ": " << copy.reason << std::endl;
       ok = false;
     }

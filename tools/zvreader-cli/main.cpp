@@ -1,6 +1,8 @@
 // zvreader-cli: fetches and converts the stored tests of a ZORVEL
 // spirometer from a shell, with the same core as the dialog.
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -9,9 +11,10 @@
 #include "zvreader-cli/commands.h"
 #include "zvreader-cli/console.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(const std::vector<std::string>& args) {
   using namespace zv::cli;
-  const std::vector<std::string> args(argv + 1, argv + argc);
   const ParseResult parsed = ParseCommandLine(args);
   const CliOptions& options = parsed.options;
   if (!parsed.ok()) {
@@ -38,4 +41,19 @@ int main(int argc, char** argv) {
   }
   std::cerr << Usage(Command::None);
   return kExitUsage;
+}
+
+}  // namespace
+
+// Whatever goes wrong ends in a message and exit status 1, never in an
+// abort (memory running out while a large file is converted, say).
+int main(int argc, char** argv) {
+  try {
+    return Run(zv::cli::Utf8Arguments(argc, argv));
+  } catch (const std::bad_alloc&) {
+    std::cerr << "zvreader-cli: not enough memory" << std::endl;
+  } catch (const std::exception& error) {
+    std::cerr << "zvreader-cli: " << error.what() << std::endl;
+  }
+  return zv::cli::kExitFailure;
 }

@@ -17,12 +17,12 @@ namespace zv::cli {
 namespace {
 
 // A bare archive name that is no file here is taken from the archive.
-std::string ResolveInput(const std::string& input) {
-  const std::filesystem::path path(input);
+std::filesystem::path ResolveInput(const std::string& input) {
+  const std::filesystem::path path = PathFromUtf8(input);
   std::error_code error;
   if (path.has_parent_path() || std::filesystem::exists(path, error) || !ParseArchiveName(path))
-    return input;
-  return (ArchiveFolder() / path).string();
+    return path;
+  return ArchiveFolder() / path;
 }
 
 }  // namespace
@@ -41,12 +41,17 @@ KeptBytes KeepAndReport(int modelIndex, const std::vector<std::uint8_t>& bytes,
                         TransferArchive& archive, Console& console) {
   const KeptBytes kept = KeepReceivedBytes(modelIndex, bytes, RealFileWriter(), archive);
   if (!kept.dump) {
-    console.err << "zvreader-cli: cannot write the raw dump " << RawDumpPath(modelIndex).string()
+    console.err << "zvreader-cli: cannot write the raw dump " << Utf8FromPath(RawDumpPath(modelIndex))
                 << ": " << kept.dump.reason << std::endl;
   }
   if (!kept.archived.result) {
     console.err << "zvreader-cli: cannot keep the transfer in the archive "
-                << archive.Folder().string() << ": " << kept.archived.result.reason << std::endl;
+                << Utf8FromPath(archive.Folder()) << ": " << kept.archived.result.reason
+                << std::endl;
+  }
+  for (const std::filesystem::path& file : kept.archived.deleted) {
+    console.err << "zvreader-cli: deleted " << Utf8FromPath(file)
+                << " from the archive, older than [Archive] KeepDays allows" << std::endl;
   }
   return kept;
 }
@@ -82,7 +87,8 @@ bool WriteText(const std::string& output, const std::vector<std::uint8_t>& text,
     }
     return true;
   }
-  if (const FileResult result = RealFileWriter().WriteAtomic(output, text); !result) {
+  if (const FileResult result = RealFileWriter().WriteAtomic(PathFromUtf8(output), text, Owner::User);
+      !result) {
     console.err << "zvreader-cli: cannot write " << output << ": " << result.reason << std::endl;
     return false;
   }
@@ -90,11 +96,12 @@ bool WriteText(const std::string& output, const std::vector<std::uint8_t>& text,
 }
 
 int RunConvert(const CliOptions& options, Console& console) {
-  const std::string input = ResolveInput(options.input);
+  const std::filesystem::path input = ResolveInput(options.input);
   std::vector<std::uint8_t> bytes;
   std::string reason;
   if (!tools::ReadWholeFile(input, bytes, reason)) {
-    console.err << "zvreader-cli: cannot read " << input << ": " << reason << std::endl;
+    console.err << "zvreader-cli: cannot read " << Utf8FromPath(input) << ": " << reason
+                << std::endl;
     return kExitFailure;
   }
   int modelIndex = options.modelIndex;

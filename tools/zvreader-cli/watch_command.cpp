@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/file_io.h"
+#include "support/paths.h"
 #include "support/port_map.h"
 #include "support/rs232.h"
 #include "transfer/archive.h"
@@ -149,17 +150,17 @@ class Watcher {
 
     Filed filed{archived->Time(), bytes.size(), std::nullopt, shared.testCount, stopped, {}, {}};
     if (shared.headerSeen) filed.expected = shared.expectedCount.load();
-    if (kept.archived.result) filed.archiveFile = kept.archived.file.string();
+    if (kept.archived.result) filed.archiveFile = Utf8FromPath(kept.archived.file);
     // Judged before the clean-up rewrites the bytes.
     const TransferFacts facts = FactsOf(shared, stopped, options_);
     const TransferReview review = ReviewTransfer(bytes, facts);
     filed.garbled = review.garbled;
     MakeText(bytes, model, options_);
     const fs::path text = TextPath(archived->stamp, shared.testCount);
-    if (const FileResult written = RealFileWriter().WriteAtomic(text, bytes); written) {
-      filed.textFile = text.string();
+    if (const FileResult written = RealFileWriter().WriteAtomic(text, bytes, Owner::User); written) {
+      filed.textFile = Utf8FromPath(text);
     } else {
-      console_.err << "zvreader-cli: cannot write " << text.string() << ": " << written.reason
+      console_.err << "zvreader-cli: cannot write " << Utf8FromPath(text) << ": " << written.reason
                    << std::endl;
     }
     console_.out << (options_.json ? Json(filed, model) : Line(filed)) << std::endl;
@@ -172,10 +173,11 @@ class Watcher {
     const std::string stem = stamp + "_" + ModelTag(options_.modelIndex) + "_" +
                              std::to_string(tests) + "tests";
     const char* extension = options_.targetSelection == kTargetPdf ? ".pdf" : ".txt";
-    fs::path path = fs::path(options_.outDir) / (stem + extension);
+    const fs::path folder = PathFromUtf8(options_.outDir);
+    fs::path path = folder / (stem + extension);
     std::error_code error;
     for (int n = 2; fs::exists(fs::symlink_status(path, error)); ++n) {
-      path = fs::path(options_.outDir) / (stem + "_" + std::to_string(n) + extension);
+      path = folder / (stem + "_" + std::to_string(n) + extension);
     }
     return path;
   }
@@ -193,7 +195,7 @@ class Watcher {
 
 int RunWatch(const CliOptions& options, Console& console) {
   InstallStopRequestHandlers();
-  if (const FileResult folder = EnsureFolder(options.outDir); !folder) {
+  if (const FileResult folder = EnsureFolder(PathFromUtf8(options.outDir), Owner::User); !folder) {
     console.err << "zvreader-cli: cannot use the folder " << options.outDir << ": "
                 << folder.reason << std::endl;
     return kExitFailure;

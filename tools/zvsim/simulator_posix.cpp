@@ -308,7 +308,7 @@ Sending Send(PseudoDevice& device, ReaderWatch& watch, const std::vector<Arrival
 
 void WriteDump(const std::string& path, const std::vector<std::uint8_t>& sent) {
   if (path.empty()) return;
-  const FileResult result = RealFileWriter().WriteAtomic(path, sent);
+  const FileResult result = RealFileWriter().WriteAtomic(path, sent, Owner::User);
   if (!result) Log("cannot write " + path + ": " + result.reason);
 }
 
