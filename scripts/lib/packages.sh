@@ -52,16 +52,27 @@ ZV_BENCH_PACKAGES=(
 
 # What scripts/package needs besides the build: CPack's Debian generator
 # (dpkg-shlibdeps from dpkg-dev, file to find the programs), the Windows
-# cross-compiler and NSIS.
+# cross-compiler, NSIS, wixl for the Windows Installer package and zip.
 ZV_PACKAGE_PACKAGES=(
   dpkg-dev file
-  g++-mingw-w64-x86-64-posix nsis
+  g++-mingw-w64-x86-64-posix nsis wixl zip
 )
 
 # What scripts/test-packages needs to check and install the packages: the
-# Debian checkers, a virtual display to see the dialog, and Wine.
+# Debian checkers, a virtual display to see the dialog, Wine, and a clock
+# set ahead for the second build that must give the same bytes.
 ZV_PACKAGE_TEST_PACKAGES=(
   lintian desktop-file-utils appstream
   xvfb xauth xdotool imagemagick
-  wine wine64
+  wine wine64 faketime
 )
+
+# The time the packages carry instead of the time of the build: the
+# caller's SOURCE_DATE_EPOCH, else the date of the checked-out commit.
+zv_source_date_epoch() {
+  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    echo "$SOURCE_DATE_EPOCH"
+  else
+    git log -1 --format=%ct 2>/dev/null
+  fi
+}
