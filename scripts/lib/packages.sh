@@ -59,13 +59,23 @@ ZV_PACKAGE_PACKAGES=(
 )
 
 # What scripts/test-packages needs to check and install the packages: the
-# Debian checkers, a virtual display to see the dialog, Wine, and a clock
-# set ahead for the second build that must give the same bytes.
+# Debian checkers, a virtual display to see the dialog, unzip, Wine, and a
+# clock set ahead for the second build that must give the same bytes.
 ZV_PACKAGE_TEST_PACKAGES=(
   lintian desktop-file-utils appstream
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick unzip
   wine wine64 faketime
 )
+
+# Configures the 64-bit Windows build whose programs the Windows packages
+# hold: source folder, build folder, then any further options for CMake.
+zv_configure_windows_packages() {
+  local source=$1 build=$2
+  shift 2
+  cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$source/cmake/toolchain-mingw-x86_64.cmake" \
+    -DZV_BUILD_GUI=ON -DZV_BUILD_TESTS=OFF -DZV_REPRODUCIBLE=ON "$@" >/dev/null
+}
 
 # The time the packages carry instead of the time of the build: the
 # caller's SOURCE_DATE_EPOCH, else the date of the checked-out commit.
