@@ -65,10 +65,18 @@ LangString SHORTCUT_COMMENT ${LANG_ENGLISH} "Fetch the stored tests of a ZORVEL 
 LangString SHORTCUT_COMMENT ${LANG_POLISH} "Transmisja badań ze spirometru ZORVEL do komputera"
 LangString KEPT_DATA ${LANG_ENGLISH} "ZVReader will be removed from your computer. The raw dumps in C:\VAQ and the settings in %APPDATA%\VAQ stay."
 LangString KEPT_DATA ${LANG_POLISH} "ZVReader zostanie usunięty z komputera. Surowe dane w C:\VAQ i ustawienia w %APPDATA%\VAQ pozostaną."
+LangString MSI_INSTALLED ${LANG_ENGLISH} "ZVReader is installed from its Windows Installer package (MSI). Remove it first (Settings, Apps), then run this setup again."
+LangString MSI_INSTALLED ${LANG_POLISH} "ZVReader jest zainstalowany z pakietu Instalatora Windows (MSI). Najpierw go usuń (Ustawienia, Aplikacje), a potem uruchom ponownie tę instalację."
 
+; The Windows Installer package puts the same files into the same folder
+; and marks its installation in the registry: one of the two at a time.
 Function .onInit
   SetRegView 64
   !insertmacro MUI_LANGDLL_DISPLAY
+  ReadRegStr $0 HKLM "Software\ZVReader" "MsiVersionTweak"
+  StrCmp $0 "" +3
+    MessageBox MB_OK|MB_ICONSTOP "$(MSI_INSTALLED)" /SD IDOK
+    Abort
 FunctionEnd
 
 Section

@@ -54,16 +54,37 @@ ZV_BENCH_PACKAGES=(
 
 # What scripts/package needs besides the build: CPack's Debian generator
 # (dpkg-shlibdeps from dpkg-dev, file to find the programs), the Windows
-# cross-compiler and NSIS.
+# cross-compiler, NSIS, wixl for the Windows Installer package and zip.
 ZV_PACKAGE_PACKAGES=(
   dpkg-dev file
-  g++-mingw-w64-x86-64-posix nsis
+  g++-mingw-w64-x86-64-posix nsis wixl zip
 )
 
 # What scripts/test-packages needs to check and install the packages: the
-# Debian checkers, a virtual display to see the dialog, and Wine.
+# Debian checkers, a virtual display to see the dialog, unzip, Wine, and a
+# clock set ahead for the second build that must give the same bytes.
 ZV_PACKAGE_TEST_PACKAGES=(
   lintian desktop-file-utils appstream
-  xvfb xauth xdotool imagemagick
-  wine wine64
+  xvfb xauth xdotool imagemagick unzip
+  wine wine64 faketime
 )
+
+# Configures the 64-bit Windows build whose programs the Windows packages
+# hold: source folder, build folder, then any further options for CMake.
+zv_configure_windows_packages() {
+  local source=$1 build=$2
+  shift 2
+  cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$source/cmake/toolchain-mingw-x86_64.cmake" \
+    -DZV_BUILD_GUI=ON -DZV_BUILD_TESTS=OFF -DZV_REPRODUCIBLE=ON "$@" >/dev/null
+}
+
+# The time the packages carry instead of the time of the build: the
+# caller's SOURCE_DATE_EPOCH, else the date of the checked-out commit.
+zv_source_date_epoch() {
+  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    echo "$SOURCE_DATE_EPOCH"
+  else
+    git log -1 --format=%ct 2>/dev/null
+  fi
+}
