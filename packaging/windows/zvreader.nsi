@@ -63,8 +63,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2024 ${PUBLISHER}"
 
 LangString SHORTCUT_COMMENT ${LANG_ENGLISH} "Fetch the stored tests of a ZORVEL spirometer"
 LangString SHORTCUT_COMMENT ${LANG_POLISH} "Transmisja badań ze spirometru ZORVEL do komputera"
-LangString KEPT_DATA ${LANG_ENGLISH} "ZVReader will be removed from your computer. The raw dumps in C:\VAQ and the settings in %APPDATA%\VAQ stay."
-LangString KEPT_DATA ${LANG_POLISH} "ZVReader zostanie usunięty z komputera. Surowe dane w C:\VAQ i ustawienia w %APPDATA%\VAQ pozostaną."
+LangString KEPT_DATA ${LANG_ENGLISH} "ZVReader will be removed from your computer. The raw dumps in C:\VAQ, the archive in %LOCALAPPDATA%\VAQ and the settings in %APPDATA%\VAQ stay."
+LangString KEPT_DATA ${LANG_POLISH} "ZVReader zostanie usunięty z komputera. Surowe dane w C:\VAQ, archiwum w %LOCALAPPDATA%\VAQ i ustawienia w %APPDATA%\VAQ pozostaną."
 LangString MSI_INSTALLED ${LANG_ENGLISH} "ZVReader is installed from its Windows Installer package (MSI). Remove it first (Settings, Apps), then run this setup again."
 LangString MSI_INSTALLED ${LANG_POLISH} "ZVReader jest zainstalowany z pakietu Instalatora Windows (MSI). Najpierw go usuń (Ustawienia, Aplikacje), a potem uruchom ponownie tę instalację."
 
@@ -108,8 +108,9 @@ Function un.onInit
   !insertmacro MUI_UNGETLANGUAGE
 FunctionEnd
 
-; Removes exactly what the installer put in place. The raw dumps in C:\VAQ
-; and the settings in %APPDATA%\VAQ belong to the user and stay.
+; Removes exactly what the installer put in place. The raw dumps in C:\VAQ,
+; the archive in %LOCALAPPDATA%\VAQ and the settings in %APPDATA%\VAQ belong
+; to the user and stay.
 Section Uninstall
   SetShellVarContext all
   Delete "$SMPROGRAMS\ZVReader.lnk"
