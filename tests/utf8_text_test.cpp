@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kit/convert_reference.h"
+#include "kit/polish_letters.h"
 #include "support/plcode.h"
 
 namespace zv {

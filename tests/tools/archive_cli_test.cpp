@@ -12,6 +12,7 @@
 
 #include "kit/archive_files.h"
 #include "kit/convert_reference.h"
+#include "kit/polish_letters.h"
 #include "kit/temp_env.h"
 #include "tools/child_process.h"
 #include "zvsim/report_generator.h"
