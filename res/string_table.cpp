@@ -21,6 +21,7 @@ constexpr std::array kStringTable{
                 "Oczekiwanie na transmisję"},
     StringEntry{IDS_FILE_FILTER, "Text files (*.txt)|*.txt|All files (*.*)|*.*||",
                 "Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*||"},
+    StringEntry{IDS_PDF_FILE_TYPE, "PDF document (*.pdf)|*.pdf|", "Dokument PDF (*.pdf)|*.pdf|"},
 };
 
 }  // namespace

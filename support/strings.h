@@ -12,6 +12,8 @@ inline constexpr UINT IDS_ABOUTBOX = 101;
 inline constexpr UINT IDS_TRANSMITTED = 102;
 inline constexpr UINT IDS_WAITING = 103;
 inline constexpr UINT IDS_FILE_FILTER = 104;
+// Save's PDF type, "label|pattern|", joined to IDS_FILE_FILTER's types.
+inline constexpr UINT IDS_PDF_FILE_TYPE = 105;
 
 enum class Language { English, Polish };
 

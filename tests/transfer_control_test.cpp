@@ -394,9 +394,12 @@ TEST_F(TransferControlTest, SaveWritesTheCleanedBytesAndMovesToDone) {
   view_.AnswerSaveFile(saved);
   view_.ClearLog();
 
+  SetUiLanguage(Language::English);
   control_->OnSave();
+  ClearUiLanguage();
 
-  EXPECT_EQ(view_.LastFilter(), LoadStringA(IDS_FILE_FILTER));
+  EXPECT_EQ(view_.LastFilter(),
+            "Text files (*.txt)|*.txt|PDF document (*.pdf)|*.pdf|All files (*.*)|*.*||");
   EXPECT_EQ(view_.LastDefaultExtension(), "txt");
   EXPECT_EQ(FileBytes(saved), control_->buffer());
   EXPECT_EQ(FileBytes(saved), testkit::ReferenceConvert(ToBytes(kStreamA), 0, 2, 0));
@@ -404,11 +407,16 @@ TEST_F(TransferControlTest, SaveWritesTheCleanedBytesAndMovesToDone) {
                                        "FocusControl 1"));
 }
 
-// The letters come from the code page of the clean-up, not of the list now.
-TEST_F(TransferControlTest, ANameEndingInPdfGetsTheReportsPdf) {
-  const struct { const char* name; int target; std::vector<std::string> pdfLines; } cases[] = {
-      {"RESULT.Pdf", 3, {"B1234567 Pacjent: Łukasz Góra", " Wynik"}},
-      {"plain.pdf", 0, {"B1234567 Pacjent: Lukasz Gora", " Wynik"}},
+// A name's own ".pdf" or ".txt" decides, any other the type chosen in the
+// list (0 text, 1 PDF). The letters come from the code page of the
+// clean-up, not of the list now. No PDF text: the cleaned text file.
+TEST_F(TransferControlTest, APdfNameOrThePdfTypeGetsTheReportsPdf) {
+  const struct { const char* name; int type, target; std::vector<std::string> pdfText; } cases[] = {
+      {"RESULT.Pdf", 0, 3, {"B1234567 Pacjent: Łukasz Góra", " Wynik"}},
+      {"plain.pdf", 0, 0, {"B1234567 Pacjent: Lukasz Gora", " Wynik"}},
+      {"Kowalski.Jan", 1, 3, {"B1234567 Pacjent: Łukasz Góra", " Wynik"}},
+      {"wyniki.TXT", 1, 3, {}},
+      {"Nowak.Anna", 0, 3, {}},
   };
   view_.CheckModel(kModelB);
   view_.SelectListEntry(IDC_CODE_SOURCE, 1);  // RS 232
@@ -417,11 +425,16 @@ TEST_F(TransferControlTest, ANameEndingInPdfGetsTheReportsPdf) {
     Transfer(kStreamB);
     view_.SelectListEntry(IDC_CODE_DEST, 2);
     const fs::path saved = home_.root() / c.name;
-    view_.AnswerSaveFile(saved);
+    view_.AnswerSaveFile(saved, c.type);
     control_->OnSave();
+    if (c.pdfText.empty()) {
+      const Bytes text = testkit::ReferenceConvert(ToBytes(kStreamB), kModelB, c.target, 1);
+      EXPECT_EQ(FileBytes(saved), text) << c.name;
+      continue;
+    }
     const testkit::PdfReading pdf = testkit::ReadPdf(saved);
     EXPECT_TRUE(pdf.checked) << c.name << ": " << pdf.check;
-    EXPECT_EQ(pdf.pages, testkit::PageLines{c.pdfLines}) << c.name;
+    EXPECT_EQ(pdf.pages, testkit::PageLines{c.pdfText}) << c.name;
   }
 }
 

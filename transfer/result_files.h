@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 
 #include "support/file_io.h"
 #include "transfer/archive.h"
@@ -31,7 +32,17 @@ KeptBytes KeepReceivedBytes(int modelIndex, std::span<const std::uint8_t> bytes,
 // (MakeReportPdf).
 enum class ResultFormat { Text, Pdf };
 
-// Pdf for a file name ending in ".pdf", in any case; Text for any other.
-ResultFormat ResultFormatForPath(const std::filesystem::path& path);
+// Save's type list, "label|pattern|...||" in the window's language: the
+// types of IDS_FILE_FILTER with the PDF type (IDS_PDF_FILE_TYPE) second,
+// so that the text file stays the first and default type and "All files"
+// the last.
+std::string SaveFileTypes();
+inline constexpr int kPdfTypeIndex = 1;  // 0-based, in SaveFileTypes
+
+// What Save writes to the file the user chose, with entry `typeIndex` of
+// SaveFileTypes chosen in the type list: a name's own ".pdf" or ".txt"
+// decides, in any case; any other name gets the type chosen (kPdfTypeIndex
+// the PDF, the others the text).
+ResultFormat ResultFormatForChoice(const std::filesystem::path& path, int typeIndex);
 
 }  // namespace zv

@@ -317,15 +317,15 @@ void TransferControl::OnTransferEnd() {
 void TransferControl::OnSave() {
   Impl& d = *impl_;
   if (State() != TransferState::Idle) return;
-  const auto path =
-      d.view.ChooseSaveFile(LoadStringA(IDS_FILE_FILTER), "txt");
-  if (!path || State() != TransferState::Idle) return;
+  const auto choice = d.view.ChooseSaveFile(SaveFileTypes(), "txt");
+  if (!choice || State() != TransferState::Idle) return;
   std::span<const std::uint8_t> bytes = d.shared.buffer;
   std::vector<std::uint8_t> pdf;
-  if (ResultFormatForPath(*path) == ResultFormat::Pdf) bytes = pdf = d.ReportPdf();
-  const FileResult result = d.Writer().WriteAtomic(*path, bytes, Owner::User);
+  if (ResultFormatForChoice(choice->path, choice->typeIndex) == ResultFormat::Pdf)
+    bytes = pdf = d.ReportPdf();
+  const FileResult result = d.Writer().WriteAtomic(choice->path, bytes, Owner::User);
   if (!result) {
-    d.view.ShowMessage(SaveFailedMessage(*path, result.reason));
+    d.view.ShowMessage(SaveFailedMessage(choice->path, result.reason));
     return;
   }
   d.view.SetDefaultButton(IDOK);

@@ -19,6 +19,14 @@
 
 namespace zv {
 
+// The file a save-file chooser was confirmed with: its path, which has the
+// extension of the type chosen when the name was typed without one, and
+// the entry chosen in its type list (0 for the filter's first pair).
+struct SaveFileChoice {
+  std::filesystem::path path;
+  int typeIndex = 0;
+};
+
 // What the transfer logic asks of the main window beyond the receive view.
 // All calls come on the UI thread. Controls are named by their IDs
 // (res/resource.h).
@@ -31,8 +39,11 @@ class IDialogView : public IReceiveView {
   // A modal message box with an OK button.
   virtual void ShowMessage(const std::string& text) = 0;
   // A save-file chooser (hide read-only, prompt before overwriting) with a
-  // "label|pattern|...||" filter; nothing when the user cancels.
-  virtual std::optional<std::filesystem::path> ChooseSaveFile(
+  // "label|pattern|...||" filter, its first type selected; a name typed
+  // without an extension gets that of the type chosen, or
+  // `defaultExtension` when the type's pattern names none. Nothing when the
+  // user cancels.
+  virtual std::optional<SaveFileChoice> ChooseSaveFile(
       const std::string& filter, const std::string& defaultExtension) = 0;
   // Data exchange of the model radio group: 0 or 1 for the checked button,
   // -1 when none is checked.
@@ -137,10 +148,11 @@ class TransferControl {
   // does not come from the current worker (a repeated or stray one) is
   // ignored: cleaning the buffer twice would garble it.
   void OnTransferEnd();
-  // Save: asks for a file (IDS_FILE_FILTER, default extension "txt") and
-  // writes the buffer atomically; a name ending in ".pdf"
-  // (ResultFormatForPath) gets the report's PDF instead, its letters
-  // decoded from the code page the buffer was cleaned into. A failure
+  // Save: asks for a file (SaveFileTypes: the types of IDS_FILE_FILTER and
+  // the PDF; default extension "txt") and writes the buffer atomically; a
+  // name ending in ".pdf", or the PDF type chosen (ResultFormatForChoice),
+  // gets the report's PDF instead, its letters decoded from the code page
+  // the buffer was cleaned into. A failure
   // names the file and the system's reason; the buffer is kept and Save
   // can be retried. Ignored while a transfer runs.
   void OnSave();

@@ -27,12 +27,14 @@ ZV_BUILD_PACKAGES=(
 
 # What the Windows cross-build and its tests under Wine need; the dialog's
 # test also needs Wine's own fonts, the Polish locale, a virtual display, a
-# way to click and type in it and to save it as a picture.
+# way to click and type in it and to save it as a picture, and qpdf and
+# poppler-utils to read the PDF it saves.
 ZV_WINDOWS_PACKAGES=(
   cmake ninja-build g++ googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 fonts-wine strace
   locales xvfb xauth xdotool imagemagick
+  qpdf poppler-utils
 )
 
 # What scripts/screenshots and scripts/test-gui need besides the build: a

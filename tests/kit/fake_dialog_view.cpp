@@ -78,7 +78,7 @@ void FakeDialogView::ShowMessage(const std::string& text) {
   Note("ShowMessage " + text);
 }
 
-std::optional<std::filesystem::path> FakeDialogView::ChooseSaveFile(
+std::optional<SaveFileChoice> FakeDialogView::ChooseSaveFile(
     const std::string& filter, const std::string& defaultExtension) {
   std::lock_guard lock(mutex_);
   ++saveChooserCalls_;
@@ -126,9 +126,10 @@ bool FakeDialogView::HasFocus(int id) {
 
 void FakeDialogView::DropWorkerCalls() {}
 
-void FakeDialogView::AnswerSaveFile(std::optional<std::filesystem::path> path) {
+void FakeDialogView::AnswerSaveFile(std::optional<std::filesystem::path> path, int typeIndex) {
   std::lock_guard lock(mutex_);
-  saveAnswer_ = std::move(path);
+  saveAnswer_.reset();
+  if (path) saveAnswer_ = SaveFileChoice{std::move(*path), typeIndex};
 }
 
 bool FakeDialogView::TakeTransferEnd(std::chrono::milliseconds timeout) {

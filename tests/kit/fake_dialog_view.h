@@ -41,7 +41,7 @@ class FakeDialogView : public IDialogView {
   void SetDefaultButton(int id) override;
   void FocusControl(int id) override;
   void ShowMessage(const std::string& text) override;
-  std::optional<std::filesystem::path> ChooseSaveFile(
+  std::optional<SaveFileChoice> ChooseSaveFile(
       const std::string& filter, const std::string& defaultExtension) override;
   int ReadModelIndex() override;
   void WriteModelIndex(int modelIndex) override;
@@ -56,8 +56,9 @@ class FakeDialogView : public IDialogView {
 
   // What the user does with the controls.
   void CheckModel(int modelIndex);  // -1: no button checked
-  // The answer of every later save-file chooser; nothing: cancelled.
-  void AnswerSaveFile(std::optional<std::filesystem::path> path);
+  // The answer of every later save-file chooser, with the entry chosen in
+  // its type list; nothing: cancelled.
+  void AnswerSaveFile(std::optional<std::filesystem::path> path, int typeIndex = 0);
 
   // True when an end command not yet taken was posted within `timeout`;
   // takes it.
@@ -105,7 +106,7 @@ class FakeDialogView : public IDialogView {
   std::string status_;
   int progressPos_ = 0;
   std::pair<int, int> progressRange_{0, 100};
-  std::optional<std::filesystem::path> saveAnswer_;
+  std::optional<SaveFileChoice> saveAnswer_;
   int saveChooserCalls_ = 0;
   std::string lastFilter_;
   std::string lastExtension_;

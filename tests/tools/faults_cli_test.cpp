@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,12 +54,18 @@ class CliFaults : public testing::Test {
 
   fs::path Temp(const std::string& name) const { return home_.root() / name; }
 
-  // Runs the tool with `args`, where "@name" stands for Temp("name").
-  Outcome Cli(std::vector<std::string> args) {
+  // Runs the tool with `args`, where "@name" stands for Temp("name"), its
+  // standard output a terminal when `onTerminal`.
+  Outcome Cli(std::vector<std::string> args, bool onTerminal = false) {
     for (std::string& arg : args) {
       if (arg.starts_with("@")) arg = Temp(arg.substr(1)).string();
     }
     args.insert(args.begin(), ZVREADER_CLI_PATH);
+    std::optional<testkit::PseudoTerminal> terminal;
+    if (onTerminal) {
+      terminal.emplace();
+      args.insert(args.begin(), {"/bin/sh", "-c", "exec \"$@\" >" + terminal->SlavePath(), "sh"});
+    }
     testkit::ChildProcess process(args);
     EXPECT_TRUE(process.Started());
     Outcome run;
@@ -81,6 +88,7 @@ void ExpectOneClearMessage(const Outcome& run, int status, const std::string& wo
 struct BadCommandLine {
   std::vector<std::string> args;
   const char* words;
+  bool onTerminal = false;  // standard output a terminal
 };
 
 void PrintTo(const BadCommandLine& bad, std::ostream* out) {
@@ -90,7 +98,7 @@ void PrintTo(const BadCommandLine& bad, std::ostream* out) {
 class CliUsageErrors : public CliFaults, public testing::WithParamInterface<BadCommandLine> {};
 
 TEST_P(CliUsageErrors, ExitTwoWithTheReasonAndTheUsage) {
-  const Outcome run = Cli(GetParam().args);
+  const Outcome run = Cli(GetParam().args, GetParam().onTerminal);
   ExpectOneClearMessage(run, kExitUsage, GetParam().words);
   EXPECT_THAT(run.err, HasSubstr("zvreader-cli")) << "no usage text";
   EXPECT_TRUE(run.out.empty());
@@ -122,6 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCommandLine{{"convert"}, "input"},
         BadCommandLine{{"convert", "@raw.bin", "@raw.bin"}, "input"},
         BadCommandLine{{"convert", "--model", "B", "--target", "klingon", "@raw.bin"}, "klingon"},
+        BadCommandLine{{"convert", "--target", "pdf", "@raw.bin"}, "give -o FILE", true},
         BadCommandLine{{"ports", "--model", "A"}, "--model"}));
 
 struct FileFault {

@@ -83,10 +83,12 @@ CReaderDlg& DialogTest::Open(Language language, bool scripted) {
   }
   CReaderDlg::Prompts prompts;
   prompts.showMessage = [this](const QString& text) { messages_.push_back(text); };
-  prompts.chooseSaveFile = [this](const QString& filter, const QString& extension) {
+  prompts.chooseSaveFile = [this](const QString& filter,
+                                  const QString& extension) -> std::optional<SaveFileChoice> {
     filters_.push_back(filter);
     extensions_.push_back(extension);
-    return saveChoice_;
+    if (!saveChoice_) return std::nullopt;
+    return SaveFileChoice{*saveChoice_};
   };
   dialog_ = std::make_unique<CReaderDlg>(std::move(environment), std::move(prompts), language);
   dialog_->show();

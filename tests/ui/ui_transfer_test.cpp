@@ -73,7 +73,8 @@ TEST_F(TransferDialog, AWholeTransferOfZorvelAEndsWithSaveAsTheDefault) {
 
   saveChoice_ = SavePath("result.txt");
   QTest::keyClick(&dialog, Qt::Key_Return);  // Save is the default now
-  EXPECT_EQ(filters_, std::vector<QString>{"Text files (*.txt);;All files (*.*)"});
+  EXPECT_EQ(filters_, std::vector<QString>{
+                          "Text files (*.txt);;PDF document (*.pdf);;All files (*.*)"});
   EXPECT_EQ(extensions_, std::vector<QString>{"txt"});
   EXPECT_EQ(ReadFileText(*saveChoice_), kCleanA);
   EXPECT_TRUE(Button(IDOK)->isDefault());
@@ -104,7 +105,8 @@ TEST_F(TransferDialog, APolishZorvelBTransferConvertsTheLettersToTheChosenCodePa
 
   saveChoice_ = SavePath("wyniki.txt");
   Click(IDC_SAVE);
-  EXPECT_EQ(filters_, std::vector<QString>{"Pliki tekstowe (*.txt);;Wszystkie pliki (*.*)"});
+  EXPECT_EQ(filters_, std::vector<QString>{
+                          "Pliki tekstowe (*.txt);;Dokument PDF (*.pdf);;Wszystkie pliki (*.*)"});
   EXPECT_EQ(ReadFileText(*saveChoice_), kCleanBWindows);
   EXPECT_EQ(dialog.transferControl().modelIndex(), kModelB);
 }

@@ -12,6 +12,8 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 // Whether standard error is a terminal (a progress bar can be redrawn).
 bool StderrIsTerminal();
+// Whether standard output is a terminal (no place for a PDF's bytes).
+bool StdoutIsTerminal();
 
 // Standard output passes bytes unchanged (no CR LF translation on
 // Windows), so the text's own line ends reach the file as they are.

@@ -10,6 +10,8 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
+bool StdoutIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
+
 void MakeStdoutBinary() {}
 
 }  // namespace zv::cli

@@ -22,6 +22,8 @@ std::vector<std::string> Utf8Arguments(int /*argc*/, char** /*argv*/) {
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
+bool StdoutIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
+
 void MakeStdoutBinary() { _setmode(_fileno(stdout), _O_BINARY); }
 
 }  // namespace zv::cli

@@ -13,6 +13,15 @@
 
 namespace {
 
+// A PDF's bytes are no text: on a terminal they are unreadable and can
+// leave it in a garbled state.
+bool PdfForTheTerminal(const zv::cli::CliOptions& options) {
+  using namespace zv::cli;
+  const bool writesText = options.command == Command::Fetch || options.command == Command::Convert;
+  return writesText && options.targetSelection == kTargetPdf && options.output.empty() &&
+         StdoutIsTerminal();
+}
+
 int Run(const std::vector<std::string>& args) {
   using namespace zv::cli;
   const ParseResult parsed = ParseCommandLine(args);
@@ -28,6 +37,11 @@ int Run(const std::vector<std::string>& args) {
   if (options.help) {
     std::cout << Usage(options.command);
     return kExitOk;
+  }
+  if (PdfForTheTerminal(options)) {
+    std::cerr << "zvreader-cli: a PDF cannot be shown on the terminal: give -o FILE, or redirect "
+                 "standard output\n";
+    return kExitUsage;
   }
   MakeStdoutBinary();
   Console console{std::cout, std::cerr, StderrIsTerminal()};

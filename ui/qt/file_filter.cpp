@@ -1,5 +1,6 @@
 #include "ui/qt/file_filter.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace zv {
@@ -15,6 +16,12 @@ QString QtFileFilter(const std::string& filter) {
     entries << (label.endsWith(suffix) ? label : label + u' ' + suffix);
   }
   return entries.join(QStringLiteral(";;"));
+}
+
+QString TypeExtension(const QString& type, const QString& fallback) {
+  static const QRegularExpression firstPattern(QStringLiteral(R"(\(\*\.([^*?\s)]+)[\s)])"));
+  const QRegularExpressionMatch match = firstPattern.match(type);
+  return match.hasMatch() ? match.captured(1) : fallback;
 }
 
 }  // namespace zv

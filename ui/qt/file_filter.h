@@ -10,4 +10,9 @@ namespace zv {
 // parentheses gets them appended.
 QString QtFileFilter(const std::string& filter);
 
+// The extension a name typed without one gets when this type of a Qt
+// filter is chosen: that of its first pattern ("PDF document (*.pdf)":
+// "pdf"), or `fallback` when that pattern names none ("*.*").
+QString TypeExtension(const QString& type, const QString& fallback);
+
 }  // namespace zv

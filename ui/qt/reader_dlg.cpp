@@ -44,14 +44,23 @@ class PortListModel : public QStandardItemModel {
   }
 };
 
-std::optional<std::filesystem::path> RunSaveFileDialog(const QString& filter,
-                                                      const QString& defaultExtension) {
+// A name typed without an extension gets that of the type chosen, as the
+// Windows chooser gives it, so that "report" with the PDF type becomes
+// "report.pdf", and the overwrite prompt asks about that name.
+std::optional<SaveFileChoice> RunSaveFileDialog(const QString& filter,
+                                                const QString& defaultExtension) {
   QFileDialog chooser(nullptr, QString(), QString(), filter);
   chooser.setAcceptMode(QFileDialog::AcceptSave);
   chooser.setFileMode(QFileDialog::AnyFile);
-  chooser.setDefaultSuffix(defaultExtension);
+  chooser.setDefaultSuffix(TypeExtension(chooser.selectedNameFilter(), defaultExtension));
+  QObject::connect(&chooser, &QFileDialog::filterSelected, &chooser,
+                   [&chooser, defaultExtension](const QString& type) {
+                     chooser.setDefaultSuffix(TypeExtension(type, defaultExtension));
+                   });
   if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return std::nullopt;
-  return std::filesystem::path(chooser.selectedFiles().constFirst().toStdU16String());
+  return SaveFileChoice{
+      std::filesystem::path(chooser.selectedFiles().constFirst().toStdU16String()),
+      static_cast<int>(chooser.nameFilters().indexOf(chooser.selectedNameFilter()))};
 }
 
 }  // namespace
@@ -196,7 +205,7 @@ void CReaderDlg::ShowMessage(const std::string& text) {
   }
 }
 
-std::optional<std::filesystem::path> CReaderDlg::ChooseSaveFile(
+std::optional<SaveFileChoice> CReaderDlg::ChooseSaveFile(
     const std::string& filter, const std::string& defaultExtension) {
   const QString qtFilter = QtFileFilter(filter);
   const QString extension = FromUtf8(defaultExtension);

@@ -38,8 +38,8 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
     std::function<void(const QString& text)> showMessage;
     // Qt filter ("Label (*.txt);;..."), default extension; nothing when
     // the user cancels.
-    std::function<std::optional<std::filesystem::path>(const QString& filter,
-                                                       const QString& defaultExtension)>
+    std::function<std::optional<zv::SaveFileChoice>(const QString& filter,
+                                                    const QString& defaultExtension)>
         chooseSaveFile;
   };
 
@@ -64,7 +64,7 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
   void SetDefaultButton(int id) override;
   void FocusControl(int id) override;
   void ShowMessage(const std::string& text) override;
-  std::optional<std::filesystem::path> ChooseSaveFile(
+  std::optional<zv::SaveFileChoice> ChooseSaveFile(
       const std::string& filter, const std::string& defaultExtension) override;
   int ReadModelIndex() override;
   void WriteModelIndex(int modelIndex) override;

@@ -266,7 +266,7 @@ void CReaderDlg::ShowMessage(const std::string& text) {
               MB_OK | MB_ICONEXCLAMATION);
 }
 
-std::optional<std::filesystem::path> CReaderDlg::ChooseSaveFile(
+std::optional<SaveFileChoice> CReaderDlg::ChooseSaveFile(
     const std::string& filter, const std::string& defaultExtension) {
   return zv::ChooseSaveFile(window_, filter, defaultExtension);
 }

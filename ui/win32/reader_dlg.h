@@ -44,7 +44,7 @@ class CReaderDlg final : public zv::IDialogView {
   void SetDefaultButton(int id) override;
   void FocusControl(int id) override;
   void ShowMessage(const std::string& text) override;
-  std::optional<std::filesystem::path> ChooseSaveFile(
+  std::optional<zv::SaveFileChoice> ChooseSaveFile(
       const std::string& filter, const std::string& defaultExtension) override;
   int ReadModelIndex() override;
   void WriteModelIndex(int modelIndex) override;

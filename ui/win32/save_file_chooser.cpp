@@ -37,8 +37,8 @@ std::wstring ChooserFilter(const std::string& filter) {
 
 }  // namespace
 
-std::optional<std::filesystem::path> ChooseSaveFile(HWND owner, const std::string& filter,
-                                                    const std::string& defaultExtension) {
+std::optional<SaveFileChoice> ChooseSaveFile(HWND owner, const std::string& filter,
+                                             const std::string& defaultExtension) {
   const GetSaveFileNameFunction getSaveFileName = LoadGetSaveFileName();
   if (!getSaveFileName) return std::nullopt;
   const std::wstring filterParts = ChooserFilter(filter);
@@ -48,12 +48,14 @@ std::optional<std::filesystem::path> ChooseSaveFile(HWND owner, const std::strin
   chooser.lStructSize = sizeof chooser;
   chooser.hwndOwner = owner;
   chooser.lpstrFilter = filterParts.c_str();
+  chooser.nFilterIndex = 1;  // 1-based
   chooser.lpstrFile = file.data();
   chooser.nMaxFile = static_cast<DWORD>(file.size());
   chooser.lpstrDefExt = extension.c_str();
   chooser.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING;
   if (!getSaveFileName(&chooser)) return std::nullopt;
-  return std::filesystem::path(file.data());
+  return SaveFileChoice{std::filesystem::path(file.data()),
+                        chooser.nFilterIndex > 0 ? static_cast<int>(chooser.nFilterIndex) - 1 : 0};
 }
 
 }  // namespace zv
