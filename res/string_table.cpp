@@ -15,6 +15,7 @@ struct StringEntry {
 // separated by bars, closed by two bars.
 constexpr std::array kStringTable{
     StringEntry{IDS_ABOUTBOX, "&About ZVReader...", "&About ZVReader..."},
+    StringEntry{IDS_PROGRESS_NAME, "Transmitted tests", "Przetransmitowane badania"},
     StringEntry{IDS_TRANSMITTED, "Transmited test: %d / %02d",
                 "Przetransmitowano badań: %d / %02d"},
     StringEntry{IDS_WAITING, "Waiting for transmission",

@@ -12,6 +12,8 @@ inline constexpr UINT IDS_ABOUTBOX = 101;
 inline constexpr UINT IDS_TRANSMITTED = 102;
 inline constexpr UINT IDS_WAITING = 103;
 inline constexpr UINT IDS_FILE_FILTER = 104;
+// The progress bar's accessible name: what it shows.
+inline constexpr UINT IDS_PROGRESS_NAME = 105;
 
 enum class Language { English, Polish };
 
