@@ -140,14 +140,13 @@ class TransferControl {
   // (ReviewTransfer, at the rate the port was opened at): garbled text, or
   // tests announced and none sent, is told in the status line in place of
   // the worker's last text, in the line's short form (DescribeReview), the
-  // archive note after it; nothing else changes.
-  // Then it cleans the buffer (ConvertBuffer) with the encoding lists'
-  // selections. If the worker has not returned in
-  // time it says "Working with threads error!" and keeps the worker, the
-  // port and the buffer untouched; the worker posts its end command once
-  // more when it returns, and the end is handled then. An end command that
-  // does not come from the current worker (a repeated or stray one) is
-  // ignored: cleaning the buffer twice would garble it.
+  // archive note after it; nothing else changes. Then it cleans the buffer
+  // (ConvertBuffer) with the encoding lists' selections. If the worker has
+  // not returned in time it says "Working with threads error!" and keeps
+  // the worker, the port and the buffer untouched; the worker posts its end
+  // command once more when it returns, and the end is handled then. An end
+  // command that does not come from the current worker (a repeated or stray
+  // one) is ignored: cleaning the buffer twice would garble it.
   void OnTransferEnd();
   // Save: asks for a file (IDS_FILE_FILTER, default extension "txt") and
   // writes the buffer atomically; a name ending in ".pdf"
