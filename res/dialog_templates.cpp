@@ -23,13 +23,13 @@ constexpr std::array kMainEnglish{
     ControlTemplate{IDC_MODEL_A, K::RadioButtonGroupStart, "ZORVEL A", {35, 36, 80, 9}},
     ControlTemplate{IDC_MODEL_B, K::RadioButton, "ZORVEL B", {35, 50, 80, 9}},
     ControlTemplate{IDC_PROGRESS, K::ProgressBar, "", {37, 73, 174, 16}},
-    ControlTemplate{IDC_STATUS, K::StaticCentred, "Transmited test: 0/0", {30, 95, 191, 8}},
+    ControlTemplate{IDC_STATUS, K::StaticCentred, "Transmited test: 0/0", {30, 95, 191, 16}},
     ControlTemplate{IDC_SETTINGS_FRAME, K::GroupBox, "&Communication settings", {20, 153, 209, 36}},
     ControlTemplate{IDC_BAUD, K::DropDownCombo, "", {165, 167, 51, 34}},
-    ControlTemplate{IDC_STATIC, K::StaticRight, "Baud Rate:", {118, 170, 41, 9}},
+    ControlTemplate{IDC_STATIC, K::StaticRight, "Baud Rate:", {118, 170, 41, 9}, true, IDC_BAUD},
     ControlTemplate{IDC_CODE_DEST, K::DropDownCombo, "", {139, 112, 79, 46}, false},
     ControlTemplate{IDC_CODE_SOURCE, K::DropDownCombo, "", {51, 112, 79, 33}, false},
-    ControlTemplate{IDC_STATIC, K::StaticRight, "Port:", {36, 170, 16, 8}},
+    ControlTemplate{IDC_STATIC, K::StaticRight, "Port:", {36, 170, 16, 8}, true, IDC_PORT},
     ControlTemplate{IDC_PORT, K::DropDownCombo, "", {59, 167, 51, 34}},
 };
 
@@ -42,16 +42,16 @@ constexpr std::array kMainPolish{
     ControlTemplate{IDC_MODEL_A, K::RadioButtonGroupStart, "ZORVEL A", {35, 36, 80, 9}},
     ControlTemplate{IDC_MODEL_B, K::RadioButton, "ZORVEL B", {35, 51, 80, 9}},
     ControlTemplate{IDC_PROGRESS, K::ProgressBar, "", {37, 73, 174, 16}},
-    ControlTemplate{IDC_STATUS, K::StaticCentred, "Przetransmitowano badań: 0/0", {29, 95, 194, 8}},
+    ControlTemplate{IDC_STATUS, K::StaticCentred, "Przetransmitowano badań: 0/0", {29, 95, 194, 16}},
     ControlTemplate{IDC_SETTINGS_FRAME, K::GroupBox, "Ustawienia transmisji", {7, 154, 103, 63}},
     ControlTemplate{IDC_BAUD, K::DropDownCombo, "", {53, 197, 51, 34}},
-    ControlTemplate{IDC_STATIC, K::StaticRight, "Prędkość:", {13, 199, 33, 9}},
+    ControlTemplate{IDC_STATIC, K::StaticRight, "Prędkość:", {13, 199, 33, 9}, true, IDC_BAUD},
     ControlTemplate{IDC_STATIC, K::GroupBox, "Kodowanie polskich znaków", {117, 154, 127, 64}},
     ControlTemplate{IDC_CODE_DEST, K::DropDownCombo, "", {158, 197, 79, 46}},
-    ControlTemplate{IDC_STATIC, K::StaticRight, "do pliku", {125, 199, 26, 9}},
+    ControlTemplate{IDC_STATIC, K::StaticRight, "do pliku", {125, 199, 26, 9}, true, IDC_CODE_DEST},
     ControlTemplate{IDC_CODE_SOURCE, K::DropDownCombo, "", {158, 170, 79, 33}},
-    ControlTemplate{IDC_STATIC, K::StaticRight, "ZVB", {126, 172, 25, 9}},
-    ControlTemplate{IDC_STATIC, K::StaticRight, "Port:", {13, 170, 33, 8}},
+    ControlTemplate{IDC_STATIC, K::StaticRight, "ZVB", {126, 172, 25, 9}, true, IDC_CODE_SOURCE},
+    ControlTemplate{IDC_STATIC, K::StaticRight, "Port:", {13, 170, 33, 8}, true, IDC_PORT},
     ControlTemplate{IDC_PORT, K::DropDownCombo, "", {53, 170, 51, 48}},
 };
 
@@ -77,6 +77,19 @@ bool HasTabStop(ControlKind kind) {
     default:
       return false;
   }
+}
+
+std::string AccessibleLabel(const DialogTemplate& dialog, int id) {
+  for (const ControlTemplate& control : dialog.controls) {
+    if (control.labelFor != id || id == 0) continue;
+    std::string name;
+    for (const char* c = control.text; *c != '\0'; ++c) {
+      if (*c == '&' && *++c == '\0') break;  // "&&" stands for one '&'
+      name += *c;
+    }
+    return name;
+  }
+  return {};
 }
 
 const DialogTemplate& MainDialogTemplate(Language language) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 #include "support/strings.h"
 
@@ -39,6 +40,9 @@ struct ControlTemplate {
   const char* text;  // UTF-8; "" when the control has none
   DialogRect rect;
   bool visible = true;
+  // A static text beside a list: the list it labels, whose accessible name
+  // it is (screen readers announce the list by it); 0 for none.
+  int labelFor = 0;
 };
 
 // A dialog as data. The controls are in template order, which is the tab
@@ -52,6 +56,10 @@ struct DialogTemplate {
   int height;
   std::span<const ControlTemplate> controls;
 };
+
+// The accessible name of control `id`: the text of the static text that
+// labels it, without its '&' mnemonic marks; empty when none does.
+std::string AccessibleLabel(const DialogTemplate& dialog, int id);
 
 // Tab stops: push buttons and drop-down lists take the focus by Tab;
 // radio buttons, group boxes, labels, the progress bar and the icon do not.

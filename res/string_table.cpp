@@ -22,6 +22,7 @@ constexpr std::array kStringTable{
     StringEntry{IDS_FILE_FILTER, "Text files (*.txt)|*.txt|All files (*.*)|*.*||",
                 "Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*||"},
     StringEntry{IDS_PDF_FILE_TYPE, "PDF document (*.pdf)|*.pdf|", "Dokument PDF (*.pdf)|*.pdf|"},
+    StringEntry{IDS_PROGRESS_NAME, "Transmitted tests", "Przetransmitowane badania"},
 };
 
 }  // namespace

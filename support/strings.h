@@ -14,6 +14,8 @@ inline constexpr UINT IDS_WAITING = 103;
 inline constexpr UINT IDS_FILE_FILTER = 104;
 // Save's PDF type, "label|pattern|", joined to IDS_FILE_FILTER's types.
 inline constexpr UINT IDS_PDF_FILE_TYPE = 105;
+// The progress bar's accessible name: what it shows.
+inline constexpr UINT IDS_PROGRESS_NAME = 106;
 
 enum class Language { English, Polish };
 

@@ -43,6 +43,9 @@ std::chrono::system_clock::time_point WallTime() {
 const std::string kFirst =
     std::string("B\x01\x02" "1234567") + "\x19 Pacjent: \x9D" "ukasz\r\n\x19 FVC\r\n";
 const std::string kSecond = std::string("B\x01\x01" "7654321") + "\x1B" "E\x19 Anna\r\n";
+// What a ZORVEL B sends reaches a reader listening at another speed as
+// bytes that no report holds.
+const std::string kGarbled(80, '\x7F');
 
 // Transfers received whole, each followed by silence, through the dialog's
 // own logic on a scripted port (the settings map COM 1 to a
@@ -93,13 +96,18 @@ TEST_F(ArchivedTransfers, TwoInARowAreBothKeptAndTheTemporaryFileHoldsTheLatest)
 }
 
 // The raw dump, the text and Save are all there; the status text, in the
-// window's language, tells that the archive copy is missing.
+// window's language, tells that the archive copy is missing, after the
+// warning of garbled text when there is one.
 TEST_F(ArchivedTransfers, AFailedArchiveWriteLeavesTheTransferTheDumpAndTheText) {
   const struct {
     Language language;
     const char* note;
-  } languages[] = {{Language::English, " (not in the archive!)"},
-                   {Language::Polish, " (brak w archiwum!)"}};
+    const char* garbled;
+  } languages[] = {
+      {Language::English, " (not in the archive!)",
+       "Text garbled: the device may be set to another speed than 4800 b/s (usually 9600 b/s)."},
+      {Language::Polish, " (brak w archiwum!)",
+       "Tekst zniekształcony: prędkość urządzenia inna niż 4800 b/s? (zwykle 9600 b/s)"}};
   testkit::FakeFileWriter archiveWriter;
   archiveWriter.Fail("No space left on device");
   TransferArchive archive({}, WallTime, &archiveWriter);
@@ -115,9 +123,12 @@ TEST_F(ArchivedTransfers, AFailedArchiveWriteLeavesTheTransferTheDumpAndTheText)
     EXPECT_TRUE(view_.ButtonEnabled(IDC_SAVE));
     EXPECT_EQ(view_.ButtonText(IDC_START), "START");
     EXPECT_TRUE(view_.Messages().empty());
+
+    ASSERT_NO_FATAL_FAILURE(Transfers(archive, {kGarbled}));
+    EXPECT_EQ(view_.StatusText(), std::string(l.garbled) + l.note);
   }
   ClearUiLanguage();
-  EXPECT_EQ(archiveWriter.Writes().size(), 2u) << "the archive was tried";
+  EXPECT_EQ(archiveWriter.Writes().size(), 4u) << "the archive was tried";
 }
 
 }  // namespace

@@ -388,6 +388,97 @@ TEST_F(TransferControlTest, ASecondTransferReplacesTheBufferAndTheDump) {
   EXPECT_EQ(control_->buffer(), testkit::ReferenceConvert(ToBytes(second), 0, 2, 0));
 }
 
+// What a reader listening at another speed than the device's receives:
+// bytes that no report holds.
+std::string Garbled(std::size_t length) {
+  std::string bytes;
+  for (std::size_t i = 0; i < length; ++i) bytes += "\x00\x7F\xFF\xC4"[i % 4];
+  return bytes;
+}
+
+// The end of a transfer says in the status line, in the window's language
+// and in place of the worker's text, when the bytes look garbled (judged
+// at the rate the port was opened at) or tests were announced and none
+// came, unless the user stopped it; a report read right says nothing.
+// Nothing else changes: the raw dump, the clean-up and Save are as always.
+TEST_F(TransferControlTest, TheStatusLineSaysWhatTheReviewOfTheBytesFound) {
+  const std::string reportA = kStreamA + "Patient: Jan Nowak, FEV1 3.1 l\r\n";
+  const std::string silentB = std::string("B\x01\x05" "1234567") + std::string(60, '-');
+  const struct {
+    const char* what;
+    Language language;
+    int model;
+    int baudEntry;        // at Start
+    int baudEntryDuring;  // chosen while the transfer runs; -1: none
+    bool stopped;
+    std::string stream;
+    const char* status;
+  } cases[] = {
+      {"garbled, 9600 chosen", Language::English, kModelA, 1, -1, false,
+       "ZVA-HDR01\r" + Garbled(90),
+       "Text garbled: the device may be set to another speed than 9600 b/s (usually 4800 "
+       "b/s)."},
+      {"garbled at the usual speed, another chosen during the transfer", Language::Polish,
+       kModelA, 0, 2, false, Garbled(100),
+       "Tekst zniekształcony: prędkość urządzenia inna niż zwykła (4800 b/s)?"},
+      {"announced, none sent", Language::Polish, kModelB, 1, -1, false, silentB,
+       "Zapowiedziano badań: 5, nie dotarło żadne: czy to ZORVEL B?"},
+      {"announced, none sent, stopped", Language::English, kModelB, 1, -1, true, silentB,
+       "Waiting for transmission"},
+      {"a report at the right speed", Language::English, kModelA, 0, -1, false, reportA,
+       "Transmited test: 2 / 02"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUiLanguage(c.language);
+    view_.CheckModel(c.model);
+    view_.SelectListEntry(IDC_BAUD, c.baudEntry);
+    Port().Deliver(c.stream).Hold();
+    Start();
+    ASSERT_TRUE(Port().WaitUntilHeld(kPatience));
+    if (c.baudEntryDuring >= 0) view_.SelectListEntry(IDC_BAUD, c.baudEntryDuring);
+    if (c.stopped) control_->OnStartStop();
+    Port().Release();
+    DeliverEnd();
+
+    EXPECT_EQ(view_.StatusText(), c.status);
+    const fs::path dump = RawDumpFolder() / (c.model == kModelB ? "~ZVB.tmp" : "~ZVA.tmp");
+    EXPECT_EQ(FileBytes(dump), ToBytes(c.stream));
+    EXPECT_EQ(control_->buffer(), testkit::ReferenceConvert(ToBytes(c.stream), c.model, 2, 0));
+    EXPECT_TRUE(view_.ButtonEnabled(IDC_SAVE));
+    EXPECT_TRUE(view_.Messages().empty());
+  }
+  ClearUiLanguage();
+}
+
+// Start-up shows which ports are present without asking what they are;
+// each opening of the list asks afresh.
+TEST_F(TransferControlTest, ThePortListIsDescribedWhenItOpens) {
+  struct NamingDescriber : IPortDescriber {
+    PortDetails Describe(const std::string&) const override {
+      PortDetails details;
+      details.description = "FT232R USB UART";
+      return details;
+    }
+  };
+  TransferEnvironment env = Environment();
+  int describersMade = 0;
+  env.makePortDescriber = [&describersMade] {
+    ++describersMade;
+    return std::make_unique<NamingDescriber>();
+  };
+  control_ = std::make_unique<TransferControl>(view_, env);
+
+  control_->OnInitDialog();
+  ASSERT_EQ(view_.PortItems().size(), 256u);
+  EXPECT_TRUE(view_.PortItems()[0].present);
+  EXPECT_EQ(view_.PortItems()[0].details, PortDetails{}) << "not asked at start-up";
+  control_->OnPortListOpening();
+  control_->OnPortListOpening();
+  EXPECT_EQ(view_.PortItems()[0].details.description, "FT232R USB UART");
+  EXPECT_EQ(describersMade, 2) << "a fresh look each time";
+}
+
 TEST_F(TransferControlTest, SaveWritesTheCleanedBytesAndMovesToDone) {
   const fs::path saved = home_.root() / "result.txt";
   Transfer(kStreamA);

@@ -13,6 +13,7 @@
 #include "transfer/convert.h"
 #include "transfer/report_pdf.h"
 #include "transfer/result_files.h"
+#include "transfer/transfer_review.h"
 #include "transfer/utf8_text.h"
 
 namespace zv {
@@ -80,6 +81,13 @@ std::string ArchiveFailedNote() {
   return " (not in the archive!)";
 }
 
+// Says nothing of any device: the port list's presence marks alone, which
+// cost the system no more than a look at each device's name.
+class NoPortDescriber final : public IPortDescriber {
+ public:
+  PortDetails Describe(const std::string&) const override { return {}; }
+};
+
 // Passes the worker's view calls on and notes that the end command was
 // posted, so that the end handling can tell the current worker's end
 // command from a stray one. Just before posting, still on the worker
@@ -138,6 +146,8 @@ struct TransferControl::Impl {
   bool AwaitWorkerEnd();
   void RunWorkerBody();
   void FinishTransfer();
+  std::string ReviewNote() const;
+  void ShowEndStatus(const std::string& review);
   void ClosePort();
   void StopWorker();
   std::vector<std::uint8_t> ReportPdf() const;
@@ -154,6 +164,8 @@ struct TransferControl::Impl {
   int cleanedModel = kModelA;
   UINT cleanedCode = kCodeLatin2;
   bool archiveFailed = false;  // written by the worker before its end command
+  DWORD openedBaud = 0;        // the rate of the last open
+  bool stopPressed = false;    // the user ended the current transfer
 
   // Guards the hand-over when the end handling gave up waiting: the worker
   // then posts its end command again once its body has returned.
@@ -222,13 +234,39 @@ void TransferControl::Impl::FinishTransfer() {
     view.SetDefaultButton(IDC_SAVE);
     view.FocusControl(IDC_SAVE);
   }
-  if (archiveFailed) view.SetStatusText(workerView.LastStatus() + ArchiveFailedNote());
+  ShowEndStatus(ReviewNote());
   const int target = view.ListSelection(IDC_CODE_DEST);
   const std::size_t length = ConvertBuffer(shared.buffer, Model(), target,
                                            view.ListSelection(IDC_CODE_SOURCE));
   shared.buffer.resize(length);
   cleanedModel = Model();
   cleanedCode = TargetCodeForSelection(target);
+}
+
+// What the review of the raw bytes tells the user, in the status line's
+// short form; empty when nothing arrived or nothing is wrong.
+std::string TransferControl::Impl::ReviewNote() const {
+  if (shared.buffer.empty()) return {};
+  const TransferFacts facts{.modelIndex = Model(),
+                            .sourceSelection = view.ListSelection(IDC_CODE_SOURCE),
+                            .baud = static_cast<int>(openedBaud),
+                            .headerSeen = shared.headerSeen.load(),
+                            .expectedCount = shared.expectedCount.load(),
+                            .testCount = shared.testCount.load(),
+                            .stopped = stopPressed};
+  return DescribeReview(ReviewTransfer(shared.buffer, facts), facts, UiLanguage(),
+                        ReviewForm::StatusLine);
+}
+
+// The status line at the end of a transfer: what the review found takes
+// the place of the worker's last text, which is then a count read from
+// garbled bytes or the waiting text of a transfer that counted no test
+// (and the two would not fit the line's two lines together); a missing
+// archive copy is noted after either.
+void TransferControl::Impl::ShowEndStatus(const std::string& review) {
+  if (review.empty() && !archiveFailed) return;
+  const std::string text = review.empty() ? workerView.LastStatus() : review;
+  view.SetStatusText(archiveFailed ? text + ArchiveFailedNote() : text);
 }
 
 std::vector<std::uint8_t> TransferControl::Impl::ReportPdf() const {
@@ -277,7 +315,10 @@ int TransferControl::OpenPort() {
   if (!d.port) return 0;
   d.port->SetTimeoutDefaults(0, 0, 1000, 0, 2);
   const DWORD baud = BaudRate(d.view.ListSelection(IDC_BAUD), d.Model());
-  if (d.port->Open(portIndex + 1, baud)) return 1;
+  if (d.port->Open(portIndex + 1, baud)) {
+    d.openedBaud = baud;
+    return 1;
+  }
   d.port->ReportError();
   return 0;
 }
@@ -287,10 +328,12 @@ void TransferControl::OnStartStop() {
   setModelIndex(d.view.ReadModelIndex());
   if (d.shared.running.load() != 0) {
     d.shared.running.store(0);  // Stop: the worker ends after its current read
+    d.stopPressed = true;
     return;
   }
   if (d.worker.Held()) return;  // a stop is pending: wait for its end
   if (!OpenPort()) return;
+  d.stopPressed = false;
   d.view.SetProgressPos(0);
   d.shared.running.store(1);
   if (!d.StartWorker()) {
@@ -350,7 +393,7 @@ void TransferControl::OnInitDialog() {
   view.WriteModelIndex(modelIndex());
   view.FillList(IDC_BAUD, kBaudEntries);
   view.SelectListEntry(IDC_BAUD, 0);
-  view.FillPortList(PortListItems());
+  view.FillPortList(PortListItems(NoPortDescriber()));
   view.SelectListEntry(IDC_PORT, portIndex);
   view.FillList(IDC_CODE_DEST, kTargetEncodingEntries);
   view.SelectListEntry(IDC_CODE_DEST, targetSelection);
@@ -358,6 +401,13 @@ void TransferControl::OnInitDialog() {
   view.SelectListEntry(IDC_CODE_SOURCE, sourceSelection);
   impl_->ApplyModel();
   view.EnableButton(IDC_SAVE, false);
+}
+
+void TransferControl::OnPortListOpening() {
+  const Impl& d = *impl_;
+  const std::unique_ptr<IPortDescriber> describer =
+      d.env.makePortDescriber ? d.env.makePortDescriber() : MakeSystemPortDescriber();
+  d.view.UpdatePortList(PortListItems(*describer));
 }
 
 void TransferControl::OnModel() {

@@ -57,6 +57,10 @@ class IDialogView : public IReceiveView {
   // Appends COM 1 to 256 to the port list, each as PortListEntry says in
   // the window's language; the present ports stand out.
   virtual void FillPortList(const std::vector<PortListItem>& items) = 0;
+  // Puts these items' texts and marks in place of the filled port list's,
+  // entry for entry (the same COM numbers in the same order): the
+  // selection and the closed box's text stay as they are.
+  virtual void UpdatePortList(const std::vector<PortListItem>& items) = 0;
   // Selects a list's entry; the port list's closed box shows only "COM n"
   // (PortBoxText).
   virtual void SelectListEntry(int listId, int index) = 0;
@@ -84,6 +88,9 @@ struct TransferEnvironment {
   // when it has. Empty: worker.WaitFor(limit).
   std::function<bool(WorkerThread& worker, std::chrono::milliseconds limit)>
       awaitWorker;
+  // What the system says of each present port, asked afresh each time the
+  // port list opens; empty: MakeSystemPortDescriber().
+  std::function<std::unique_ptr<IPortDescriber>()> makePortDescriber;
 };
 
 enum class TransferState { Idle, Transferring, StopRequested };
@@ -140,13 +147,17 @@ class TransferControl {
   // return, closes the port, restores the buttons and, when bytes arrived,
   // enables Save and writes the raw dump and its archive copy (a failed
   // dump is skipped silently, a failed archive copy noted after the status
-  // text in the window's language); then cleans the buffer (ConvertBuffer)
-  // with the encoding lists' selections. If the worker has not returned in
-  // time it says "Working with threads error!" and keeps the worker, the
-  // port and the buffer untouched; the worker posts its end command once
-  // more when it returns, and the end is handled then. An end command that
-  // does not come from the current worker (a repeated or stray one) is
-  // ignored: cleaning the buffer twice would garble it.
+  // text in the window's language). Bytes that arrived are judged
+  // (ReviewTransfer, at the rate the port was opened at): garbled text, or
+  // tests announced and none sent, is told in the status line in place of
+  // the worker's last text, in the line's short form (DescribeReview), the
+  // archive note after it; nothing else changes. Then it cleans the buffer
+  // (ConvertBuffer) with the encoding lists' selections. If the worker has
+  // not returned in time it says "Working with threads error!" and keeps
+  // the worker, the port and the buffer untouched; the worker posts its end
+  // command once more when it returns, and the end is handled then. An end
+  // command that does not come from the current worker (a repeated or stray
+  // one) is ignored: cleaning the buffer twice would garble it.
   void OnTransferEnd();
   // Save: asks for a file (SaveFileTypes: the types of IDS_FILE_FILTER and
   // the PDF; default extension "txt") and writes the buffer atomically; a
@@ -168,8 +179,14 @@ class TransferControl {
   // The window's initialisation, once it has made its controls: loads the
   // settings and shows them (the model's button; the port and both
   // encodings selected in their filled lists), selects "4800 b/s" in the
-  // filled baud list, applies the model rule and disables Save.
+  // filled baud list, applies the model rule and disables Save. The port
+  // list shows which ports are present; what each one is, which only the
+  // open list shows, is asked when it opens.
   void OnInitDialog();
+  // The port list is about to open: it shows afresh which ports are
+  // present (an adapter plugged in or pulled out since) and what the
+  // system says each one is.
+  void OnPortListOpening();
   // A click on either model button: reads the model, then applies the
   // model rule (the baud entry it selects replaces one chosen by hand;
   // the encoding lists enabled or disabled).

@@ -65,12 +65,17 @@ TransferReview ReviewTransfer(std::span<const std::uint8_t> bytes, const Transfe
 // The usual speed of a model: 4800 b/s for ZORVEL A, 9600 b/s for ZORVEL B.
 int UsualBaud(int modelIndex);
 
+// How much room the words have: a whole sentence (the command-line tool),
+// or the dialog's status line of two short lines.
+enum class ReviewForm { Sentence, StatusLine };
+
 // The sentence the user is told after the transfer, UTF-8: that the text
 // looks garbled and the device may be set to another speed than the one
 // chosen, naming the model's usual speed; or that tests were announced and
 // none arrived. Empty when the review found nothing. The raw bytes are
 // kept and saved as always; this only explains them.
 std::string DescribeReview(const TransferReview& review, const TransferFacts& facts,
-                           Language language = Language::English);
+                           Language language = Language::English,
+                           ReviewForm form = ReviewForm::Sentence);
 
 }  // namespace zv

@@ -44,6 +44,12 @@ ZV_SCREENSHOT_PACKAGES=(
   xvfb xauth xdotool imagemagick
 )
 
+# What scripts/test-gui needs besides those: a session bus of its own and
+# the accessibility bus, which its test reads as a screen reader does.
+ZV_GUI_TEST_PACKAGES=(
+  dbus-daemon at-spi2-core python3-pyatspi
+)
+
 # What scripts/bench needs on top of the build: Google Benchmark, the X
 # server for the dialog's start-up and event-loop figures (xvfb-run needs
 # xauth) and the X client library of the start-up probe. The benchmarks

@@ -111,11 +111,19 @@ void FakeDialogView::SelectListEntry(int listId, int selection) {
   selections_[listId] = selection;
 }
 
-// The lists' entries and enabled states are not kept: the dialogs' own
-// tests show them.
+// The lists' entries and enabled states are not kept, but for the port
+// list's items: the dialogs' own tests show them.
 void FakeDialogView::FillList(int, std::span<const char* const>) {}
 
-void FakeDialogView::FillPortList(const std::vector<PortListItem>&) {}
+void FakeDialogView::FillPortList(const std::vector<PortListItem>& items) {
+  std::lock_guard lock(mutex_);
+  portItems_ = items;
+}
+
+void FakeDialogView::UpdatePortList(const std::vector<PortListItem>& items) {
+  std::lock_guard lock(mutex_);
+  if (items.size() == portItems_.size()) portItems_ = items;
+}
 
 void FakeDialogView::EnableList(int, bool) {}
 
@@ -188,6 +196,11 @@ std::vector<std::string> FakeDialogView::Messages() const {
 std::string FakeDialogView::StatusText() const {
   std::lock_guard lock(mutex_);
   return status_;
+}
+
+std::vector<PortListItem> FakeDialogView::PortItems() const {
+  std::lock_guard lock(mutex_);
+  return portItems_;
 }
 
 int FakeDialogView::ProgressPos() const {

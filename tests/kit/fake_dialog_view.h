@@ -48,6 +48,7 @@ class FakeDialogView : public IDialogView {
   int ListSelection(int listId) override;
   void FillList(int listId, std::span<const char* const> entries) override;
   void FillPortList(const std::vector<PortListItem>& items) override;
+  void UpdatePortList(const std::vector<PortListItem>& items) override;
   // Also what the user does with a list: -1 selects none.
   void SelectListEntry(int listId, int selection) override;
   void EnableList(int listId, bool enable) override;
@@ -76,6 +77,8 @@ class FakeDialogView : public IDialogView {
   int FocusedControl() const;  // 0 when no call gave the focus yet
   std::vector<std::string> Messages() const;
   std::string StatusText() const;
+  // The port list's items as filled, then as last updated.
+  std::vector<PortListItem> PortItems() const;
   int ProgressPos() const;
   std::pair<int, int> ProgressRange() const;
   int SaveChooserCalls() const;
@@ -104,6 +107,7 @@ class FakeDialogView : public IDialogView {
   int model_ = 0;
   std::vector<std::string> messages_;
   std::string status_;
+  std::vector<PortListItem> portItems_;
   int progressPos_ = 0;
   std::pair<int, int> progressRange_{0, 100};
   std::optional<SaveFileChoice> saveAnswer_;

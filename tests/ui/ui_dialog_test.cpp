@@ -13,6 +13,7 @@
 #include "kit/printers.h"
 #include "harness.h"
 #include "res/resource.h"
+#include "support/paths.h"
 #include "ui/qt/dialog_builder.h"
 
 namespace zv::uitest {
@@ -288,6 +289,34 @@ TEST_F(DialogBehaviour, EnterInsideThePortListStartsWithThePortStoredBefore) {
   EXPECT_EQ(dialog.transferControl().portIndex, 5);
   port_->Release();
   EXPECT_TRUE(WaitForTransferEnd());
+}
+
+// An adapter plugged in or pulled out while the window is open: the list
+// marks it as it opens, and keeps the port chosen and its closed box.
+TEST_F(DialogBehaviour, ThePortListLooksAgainEachTimeItOpens) {
+  const std::filesystem::path adapter = home_.root() / "adapter";
+  testkit::WriteFileText(SettingsFilePath(), "[Settings]\nCom=4\n[Ports]\nCOM7=" +
+                                                 adapter.string() + "\n");
+  Open(Language::English);
+  Click(IDC_SETTINGS);
+  QComboBox* port = List(IDC_PORT);
+  const QString absent = QString::fromStdString("COM 7 (" + adapter.string() + ")");
+  ASSERT_EQ(Entries(*port)[6], absent);
+
+  for (const bool plugged : {true, false}) {
+    SCOPED_TRACE(plugged ? "plugged in" : "pulled out");
+    if (plugged) {
+      testkit::WriteFileText(adapter, "");
+    } else {
+      std::filesystem::remove(adapter);
+    }
+    port->showPopup();
+    EXPECT_EQ(Entries(*port)[6], plugged ? absent + " — connected" : absent);
+    EXPECT_EQ(port->itemData(6, Qt::FontRole).value<QFont>().bold(), plugged);
+    EXPECT_EQ(port->currentIndex(), 4);
+    EXPECT_EQ(port->currentText(), "COM 5");
+    port->hidePopup();
+  }
 }
 
 TEST_F(DialogBehaviour, TheSettingsFramesMnemonicFocusesTheBaudList) {

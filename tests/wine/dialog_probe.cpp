@@ -19,6 +19,8 @@
 //   dialog_probe list ID              the entries of list ID, one a line
 //   dialog_probe item ID INDEX        screen centre of entry INDEX in the
 //                                     dropped-down list ID, when shown
+//   dialog_probe handle ID            the window handle of control ID, as
+//                                     Wine's messages write it
 //
 // Texts are printed as UTF-8. Exit status 0 on success, 1 when the window
 // is missing or a wait ran out, 2 on a usage error.
@@ -250,7 +252,7 @@ void PrintState(HWND dialog) {
 int Usage() {
   std::fputs("usage: dialog_probe wait-main|wait-owned|wait-no-owned|wait-gone SECONDS\n"
              "       dialog_probe wait-class CLASS SECONDS\n"
-             "       dialog_probe center|rect ID | caption close|menu | state | list ID\n"
+             "       dialog_probe center|rect|handle ID | caption close|menu | state | list ID\n"
              "       dialog_probe item ID INDEX\n",
              stderr);
   return 2;
@@ -308,6 +310,12 @@ int main(int argc, char** argv) {
   if (command == "caption" && argc > 2) {
     const LRESULT hit = std::strcmp(argument, "close") == 0 ? HTCLOSE : HTSYSMENU;
     return CaptionPart(dialog, hit) ? 0 : 1;
+  }
+  if (command == "handle" && argc > 2) {
+    const HWND control = GetDlgItem(dialog, std::atoi(argument));
+    if (!control) return 1;
+    std::printf("%016llX\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(control)));
+    return 0;
   }
   if (command == "state") {
     PrintState(dialog);

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
+#include <functional>
+#include <vector>
 
 namespace zv {
 namespace {
@@ -37,10 +39,16 @@ QWidget* MakeButton(QDialog& dialog, const ControlTemplate& control) {
   return button;
 }
 
+// Dialog units of one line of the dialog's font.
+constexpr int kLineHeight = 8;
+
+// A static text wraps its words where its box holds more than one line,
+// as a Windows static text does; a one-line box shows the line's start.
 QWidget* MakeLabel(QDialog& dialog, const ControlTemplate& control, Qt::Alignment alignment) {
   auto* label = new QLabel(Text(control), &dialog);
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(alignment | Qt::AlignTop);
+  label->setWordWrap(control.rect.height >= 2 * kLineHeight);
   return label;
 }
 
@@ -71,12 +79,18 @@ class DropDownList : public QComboBox {
             [this] { lineEdit()->setCursorPosition(0); });
   }
 
+  void OnOpening(std::function<void()> opening) { opening_ = std::move(opening); }
+
   void showPopup() override {
+    if (opening_) opening_();
     QAbstractItemView* list = view();
     list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
                           style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     QComboBox::showPopup();
   }
+
+ private:
+  std::function<void()> opening_;
 };
 
 QComboBox* MakeCombo(QDialog& dialog) { return new DropDownList(&dialog); }
@@ -186,7 +200,24 @@ void SendMnemonicTo(QWidget& owner, QWidget& target) {
   }
 }
 
+// Each list a static text labels gets it as its buddy, which screen
+// readers announce it by: through AT-SPI a "labelled by" relation (Qt
+// names a combo box by its current text there, whatever its accessible
+// name says).
+void BuddyLabels(const DialogTemplate& dialogTemplate, const BuiltControls& built,
+                 const std::vector<QWidget*>& widgets) {
+  for (std::size_t i = 0; i < widgets.size(); ++i) {
+    const auto found = built.byId.find(dialogTemplate.controls[i].labelFor);
+    auto* label = qobject_cast<QLabel*>(widgets[i]);
+    if (label && found != built.byId.end()) label->setBuddy(found->second);
+  }
+}
+
 }  // namespace
+
+void OnListOpening(QComboBox& list, std::function<void()> opening) {
+  if (auto* dropDown = dynamic_cast<DropDownList*>(&list)) dropDown->OnOpening(std::move(opening));
+}
 
 DialogUnits::DialogUnits(const QFont& font) {
   const QFontMetrics metrics(font);
@@ -220,10 +251,12 @@ BuiltControls BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate,
   dialog.setFixedSize(units.X(dialogTemplate.width), units.Y(dialogTemplate.height));
 
   BuiltControls built;
+  std::vector<QWidget*> widgets;  // in template order
   QButtonGroup* group = nullptr;
   QWidget* mnemonicOwner = nullptr;  // waits for the next control with a tab stop
   for (const ControlTemplate& control : dialogTemplate.controls) {
     QWidget* widget = MakeControl(dialog, control, appIcon);
+    widgets.push_back(widget);
     Place(*widget, control, units);
     widget->setAttribute(Qt::WA_TransparentForMouseEvents, PassesMouseThrough(control.kind));
     if (control.kind == ControlKind::RadioButtonGroupStart) {
@@ -243,6 +276,7 @@ BuiltControls BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate,
       built.byId[control.id] = widget;
     }
   }
+  BuddyLabels(dialogTemplate, built, widgets);
   return built;
 }
 

@@ -3,11 +3,13 @@
 #include <QFont>
 #include <QIcon>
 #include <QRect>
+#include <functional>
 #include <map>
 
 #include "res/dialog_templates.h"
 
 class QButtonGroup;
+class QComboBox;
 class QDialog;
 class QWidget;
 
@@ -49,8 +51,13 @@ struct BuiltControls {
 
 // Sets the dialog's title, font and client size and creates its controls
 // in template order (which makes it the tab order). Each control with an
-// ID gets that number as its object name.
+// ID gets that number as its object name, and each static text that
+// labels a list (ControlTemplate::labelFor) gets it as its buddy.
 BuiltControls BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate,
                           const QIcon& appIcon);
+
+// Runs `opening` each time the drop-down list `list`, made by BuildDialog,
+// is about to open, before the open list takes its entries' width.
+void OnListOpening(QComboBox& list, std::function<void()> opening);
 
 }  // namespace zv

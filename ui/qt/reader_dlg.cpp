@@ -73,6 +73,7 @@ CReaderDlg::CReaderDlg(TransferEnvironment environment, Prompts prompts, Languag
       workerCalls_(new QtViewCallQueue(this)),
       control_(*this, std::move(environment)) {
   controls_ = BuildDialog(*this, MainDialogTemplate(language_), AppIcon());
+  Control(IDC_PROGRESS)->setAccessibleName(FromUtf8(LoadStringA(IDS_PROGRESS_NAME, language_)));
   SetErrorReporter([this](const std::string& message) { ShowMessage(message); }, language_);
   ConnectHandlers();
   setWindowIcon(AppIcon());
@@ -108,6 +109,7 @@ void CReaderDlg::ConnectHandlers() {
             [this] { control_.OnModel(); });
   }
   List(IDC_PORT)->installEventFilter(this);  // focus loss: OnKillFocusPort
+  OnListOpening(*List(IDC_PORT), [this] { control_.OnPortListOpening(); });
   // ID_TRANSFER_END arrives through PostTransferEnd: OnTransferEnd.
   connect(Button(IDOK), &QPushButton::clicked, this, &CReaderDlg::OnOK);
 }
@@ -239,12 +241,26 @@ void CReaderDlg::FillList(int listId, std::span<const char* const> entries) {
 void CReaderDlg::FillPortList(const std::vector<PortListItem>& items) {
   QComboBox* list = List(IDC_PORT);
   list->setModel(new PortListModel(list));
+  for (const PortListItem& item : items) {
+    list->addItem(QString());
+    ShowPortEntry(list->count() - 1, item);
+  }
+}
+
+void CReaderDlg::UpdatePortList(const std::vector<PortListItem>& items) {
+  for (std::size_t row = 0; row < items.size(); ++row) {
+    ShowPortEntry(static_cast<int>(row), items[row]);
+  }
+}
+
+// The closed box keeps "COM n" (PortListModel): only the open list shows
+// the text set here.
+void CReaderDlg::ShowPortEntry(int row, const PortListItem& item) {
+  QComboBox* list = List(IDC_PORT);
   QFont bold = list->font();
   bold.setBold(true);
-  for (const PortListItem& item : items) {
-    list->addItem(FromUtf8(PortListEntry(item, language_)));
-    if (item.present) list->setItemData(list->count() - 1, bold, Qt::FontRole);
-  }
+  list->setItemText(row, FromUtf8(PortListEntry(item, language_)));
+  list->setItemData(row, item.present ? QVariant(bold) : QVariant(), Qt::FontRole);
 }
 
 void CReaderDlg::SelectListEntry(int listId, int index) { List(listId)->setCurrentIndex(index); }

@@ -71,6 +71,7 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
   int ListSelection(int listId) override;
   void FillList(int listId, std::span<const char* const> entries) override;
   void FillPortList(const std::vector<zv::PortListItem>& items) override;
+  void UpdatePortList(const std::vector<zv::PortListItem>& items) override;
   void SelectListEntry(int listId, int index) override;
   void EnableList(int listId, bool enable) override;
   bool HasFocus(int id) override;
@@ -87,6 +88,7 @@ class CReaderDlg : public QDialog, public zv::IDialogView {
  private:
   void ConnectHandlers();
   void ShowSettingsPanel();
+  void ShowPortEntry(int row, const zv::PortListItem& item);
 
   // Handlers.
   void OnSettings();

@@ -12,17 +12,29 @@ namespace {
 // margins and the vertical scroll bar.
 int ListChrome() { return GetSystemMetrics(SM_CXVSCROLL) + 4 * GetSystemMetrics(SM_CXBORDER) + 8; }
 
-}  // namespace
+// Entry `index`'s text; empty past the end.
+std::wstring EntryText(HWND list, int index) {
+  const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
 
-void FillPortList(HWND list, const std::vector<PortListItem>& items, Language language) {
+// Writes the items' entries: `write` puts entry `index` into the list; the
+// open list is then made as wide as the longest entry.
+template <typename Write>
+void WriteEntries(HWND list, const std::vector<PortListItem>& items, Language language,
+                  Write write) {
   const HDC dc = GetDC(list);
   const HGDIOBJ oldFont =
       SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
   LONG widest = 0;
-  SendMessageW(list, CB_INITSTORAGE, items.size(), items.size() * 64);
-  for (const PortListItem& item : items) {
-    const std::wstring entry = WideFromUtf8(PortListEntry(item, language));
-    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  for (std::size_t index = 0; index < items.size(); ++index) {
+    const std::wstring entry = WideFromUtf8(PortListEntry(items[index], language));
+    write(static_cast<int>(index), entry);
     SIZE size{};
     GetTextExtentPoint32W(dc, entry.c_str(), static_cast<int>(entry.size()), &size);
     widest = std::max(widest, size.cx);
@@ -30,6 +42,33 @@ void FillPortList(HWND list, const std::vector<PortListItem>& items, Language la
   SelectObject(dc, oldFont);
   ReleaseDC(list, dc);
   SendMessageW(list, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest + ListChrome()), 0);
+}
+
+}  // namespace
+
+void FillPortList(HWND list, const std::vector<PortListItem>& items, Language language) {
+  SendMessageW(list, CB_INITSTORAGE, items.size(), items.size() * 64);
+  WriteEntries(list, items, language, [list](int, const std::wstring& entry) {
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  });
+}
+
+// A combo box cannot change an entry's text: the entry is deleted and the
+// new one inserted at its place, which takes the selection from a
+// selected entry; the selection is given back after.
+void UpdatePortList(HWND list, const std::vector<PortListItem>& items, Language language) {
+  const LRESULT selection = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  bool changed = false;
+  WriteEntries(list, items, language, [list, &changed](int index, const std::wstring& entry) {
+    if (EntryText(list, index) == entry) return;
+    SendMessageW(list, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    SendMessageW(list, CB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(entry.c_str()));
+    changed = true;
+  });
+  if (!changed) return;
+  SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+  ShowComInBox(list);
 }
 
 void ShowComInBox(HWND list) {

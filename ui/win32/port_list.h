@@ -14,6 +14,11 @@ namespace zv {
 // connected); the open list is as wide as its longest entry.
 void FillPortList(HWND list, const std::vector<PortListItem>& items, Language language);
 
+// Puts these entries in place of the filled list's, replacing only those
+// whose text changed, and widens the open list to the longest; the
+// selection and the closed box's "COM n" stay.
+void UpdatePortList(HWND list, const std::vector<PortListItem>& items, Language language);
+
 // The closed box, too narrow for the device, shows only "COM n" of the
 // selected entry. The list's selection stays as it is.
 void ShowComInBox(HWND list);

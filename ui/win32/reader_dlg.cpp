@@ -113,6 +113,7 @@ INT_PTR CReaderDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
       ShowComInBox(Item(IDC_PORT));
       return TRUE;
     case WM_DESTROY:
+      names_.reset();
       control_.OnWindowClosing();
       return FALSE;
     default:
@@ -129,6 +130,7 @@ void CReaderDlg::OnCommand(int id, int code) {
       {IDC_MODEL_B, BN_CLICKED, &TransferControl::OnModel},
       {IDC_MODEL_A, BN_CLICKED, &TransferControl::OnModel},
       {IDC_PORT, CBN_KILLFOCUS, &TransferControl::OnKillFocusPort},
+      {IDC_PORT, CBN_DROPDOWN, &TransferControl::OnPortListOpening},
       {ID_TRANSFER_END, 0, &TransferControl::OnTransferEnd},
   };
   static constexpr Handler<CReaderDlg> kWindowHandlers[] = {
@@ -147,6 +149,9 @@ BOOL CReaderDlg::OnInitDialog() {
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   ShowSettingsPanel();
   control_.OnInitDialog();
+  names_ = std::make_unique<ControlNames>();
+  names_->NameLabelledControls(window_, MainDialogTemplate(language_));
+  names_->Name(Item(IDC_PROGRESS), LoadStringA(IDS_PROGRESS_NAME, language_));
   CenterWindow(window_, nullptr);  // with the panel cut, as it is shown
   return TRUE;  // the focus goes to the first control with a tab stop, START
 }
@@ -296,6 +301,10 @@ void CReaderDlg::FillList(int listId, std::span<const char* const> entries) {
 
 void CReaderDlg::FillPortList(const std::vector<PortListItem>& items) {
   zv::FillPortList(Item(IDC_PORT), items, language_);
+}
+
+void CReaderDlg::UpdatePortList(const std::vector<PortListItem>& items) {
+  zv::UpdatePortList(Item(IDC_PORT), items, language_);
 }
 
 void CReaderDlg::SelectListEntry(int listId, int index) {

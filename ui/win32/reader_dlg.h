@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,6 +12,7 @@
 #include "support/strings.h"
 #include "transfer/transfer_control.h"
 #include "transfer/view_call_queue.h"
+#include "ui/win32/control_names.h"
 
 // The main dialog, a Win32 dialog made from its language's template. It
 // keeps the settings panel, the system menu and the About box, and routes
@@ -51,6 +53,7 @@ class CReaderDlg final : public zv::IDialogView {
   int ListSelection(int listId) override;
   void FillList(int listId, std::span<const char* const> entries) override;
   void FillPortList(const std::vector<zv::PortListItem>& items) override;
+  void UpdatePortList(const std::vector<zv::PortListItem>& items) override;
   void SelectListEntry(int listId, int index) override;
   void EnableList(int listId, bool enable) override;
   bool HasFocus(int id) override;
@@ -84,6 +87,7 @@ class CReaderDlg final : public zv::IDialogView {
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   bool settingsShown_ = false;
+  std::unique_ptr<zv::ControlNames> names_;  // while the window exists
   zv::ViewCallQueue workerCalls_;
   zv::TransferControl control_;
 };
