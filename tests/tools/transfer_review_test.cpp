@@ -16,13 +16,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct Device {
-  int model;
-  UINT code;
-  int sourceSelection;  // the device-encoding list's entry for `code`
-};
-
-constexpr Device kDevices[] = {
+// Each model and code page, with the device-encoding list's entry for it.
+constexpr struct { int model; UINT code; int sourceSelection; } kDevices[] = {
     {kModelA, kCodeLatin2, 0}, {kModelB, kCodeLatin2, 0}, {kModelB, kCodeMazovia, 1}};
 constexpr unsigned kBauds[] = {4800, 9600, 19200};
 
@@ -42,7 +37,7 @@ TransferFacts Counted(const Bytes& bytes, int model, int sourceSelection, int ba
 }
 
 TEST(TransferReview, RightSpeedReportsNeverWarnWrongSpeedCapturesAlwaysDo) {
-  for (const Device& device : kDevices) {
+  for (const auto& device : kDevices) {
     for (int tests : {1, 5, 42}) {
       const Bytes report = sim::MakeReport({device.model, tests, 3, device.code});
       for (unsigned sent : kBauds) {
@@ -56,9 +51,7 @@ TEST(TransferReview, RightSpeedReportsNeverWarnWrongSpeedCapturesAlwaysDo) {
           const TransferReview review = ReviewTransfer(received, facts);
           EXPECT_EQ(review.garbled, sent != read) << review.strangeShare;
           EXPECT_FALSE(review.announcedNoneSent);
-          if (sent == read) {
-            EXPECT_EQ(review.strangeShare, 0.0);
-          }
+          if (sent == read) { EXPECT_EQ(review.strangeShare, 0.0); }
         }
       }
     }
@@ -67,7 +60,7 @@ TEST(TransferReview, RightSpeedReportsNeverWarnWrongSpeedCapturesAlwaysDo) {
 
 // The other model's rules find a count in the header and no test after it.
 TEST(TransferReview, TheWrongModelIsHintedAtUnlessTheUserStopped) {
-  for (const Device& device : kDevices) {
+  for (const auto& device : kDevices) {
     const int other = device.model == kModelB ? kModelA : kModelB;
     const Bytes report = sim::MakeReport({device.model, 5, 3, device.code});
     TransferFacts facts = Counted(report, other, device.sourceSelection, 9600);
@@ -86,13 +79,7 @@ TEST(TransferReview, TooFewBytesAreNotJudged) {
 }
 
 TEST(TransferReview, StrangeBytesAreThoseNoReportHolds) {
-  struct Case {
-    Bytes bytes;
-    int model;
-    UINT code;
-    double share;
-  };
-  const Case cases[] = {
+  const struct { Bytes bytes; int model; UINT code; double share; } cases[] = {
       {{'A', '\t', '\r', '\n', '\f', 0x0E, 0x0F, 0x12, 0x14, 0xB3}, kModelA, kCodeLatin2, 0.0},
       {{0x1B, 0x00, 0x1B, 0x1B, 0x00, 0x00}, kModelA, kCodeLatin2, 1.0 / 3},  // ESC takes one byte
       {{'Z', 'V', 0x00, 0x19}, kModelB, kCodeLatin2, 0.0},  // the count byte and the marker
@@ -101,7 +88,7 @@ TEST(TransferReview, StrangeBytesAreThoseNoReportHolds) {
       {{0xBE, 0xE4}, kModelB, kCodeMazovia, 1.0},  // no letters in Mazovia
       {{0x00, 0x7F, 0xFF, 0xC4}, kModelA, kCodeLatin2, 1.0},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     EXPECT_DOUBLE_EQ(StrangeByteShare(c.bytes, c.model, c.code), c.share)
         << testing::PrintToString(c.bytes);
   }
@@ -109,17 +96,12 @@ TEST(TransferReview, StrangeBytesAreThoseNoReportHolds) {
 }
 
 TEST(TransferReview, WhatTheUserIsTold) {
-  TransferReview garbled;
-  garbled.garbled = true;
-  TransferReview announced;
-  announced.announcedNoneSent = true;
-  struct Case {
+  const TransferReview garbled{.garbled = true}, announced{.announcedNoneSent = true};
+  const struct {
     TransferReview review;
     TransferFacts facts;
-    const char* english;
-    const char* polish;
-  };
-  const Case cases[] = {
+    const char *english, *polish;
+  } cases[] = {
       {garbled, {.modelIndex = kModelB, .baud = 4800},
        "The text looks garbled: the device may be set to another speed than the 4800 b/s "
        "chosen. ZORVEL B usually sends at 9600 b/s.",
@@ -137,7 +119,7 @@ TEST(TransferReview, WhatTheUserIsTold) {
        "wybierz drugi model), i wyślij badania ponownie."},
       {TransferReview{}, {.modelIndex = kModelB, .baud = 19200}, "", ""},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(DescribeReview(c.review, c.facts, Language::English), c.english);
     EXPECT_EQ(DescribeReview(c.review, c.facts, Language::Polish), c.polish);
   }
