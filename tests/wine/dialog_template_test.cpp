@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <ostream>
+#include <array>
 #include <string>
-#include <vector>
+#include <tuple>
+#include <utility>
 
 #include "res/dialog_templates.h"
 #include "res/resource.h"
@@ -20,6 +20,7 @@ namespace zv {
 namespace {
 
 using K = ControlKind;
+using Rect = std::array<short, 4>;  // x, y, width, height
 
 // UTF-8 to UTF-16 by the system's own conversion.
 std::wstring Utf16(const char* text) {
@@ -28,32 +29,6 @@ std::wstring Utf16(const char* text) {
   MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), length);
   wide.pop_back();  // the terminating zero
   return wide;
-}
-
-// A class or a text as a template names it: an ordinal, or a string.
-struct Named {
-  WORD ordinal = 0;
-  std::wstring name;
-  bool operator==(const Named&) const = default;
-};
-
-// One control, or the dialog itself, as the template holds it.
-struct Item {
-  DWORD style = 0;
-  DWORD extendedStyle = 0;
-  short rect[4] = {};  // x, y, width, height
-  WORD id = 0;
-  Named className;
-  Named text;
-  bool operator==(const Item&) const = default;
-};
-
-void PrintTo(const Item& item, std::ostream* out) {
-  *out << "ID " << item.id << ", style 0x" << std::hex << item.style << " 0x"
-       << item.extendedStyle << std::dec << ", at " << item.rect[0] << ", " << item.rect[1]
-       << " size " << item.rect[2] << " x " << item.rect[3] << ", class #"
-       << item.className.ordinal << testing::PrintToString(item.className.name) << ", text #"
-       << item.text.ordinal << testing::PrintToString(item.text.name);
 }
 
 class Reader {
@@ -66,18 +41,21 @@ class Reader {
     const WORD low = Word();
     return MAKELONG(low, Word());
   }
-  void Rect(short (&rect)[4]) {
+  Rect Rectangle() {
+    Rect rect;
     for (short& value : rect) value = static_cast<short>(Word());
+    return rect;
   }
   std::wstring Text() {
     std::wstring text;
     for (WORD c = Word(); c != 0; c = Word()) text += static_cast<wchar_t>(c);
     return text;
   }
-  Named NameOrOrdinal() {
-    if (*at_ != 0xFFFF) return {0, Text()};
+  // A class or a text as a template names it: an ordinal ("#n"), or a string.
+  std::wstring NameOrOrdinal() {
+    if (*at_ != 0xFFFF) return Text();
     ++at_;
-    return {Word(), {}};
+    return L"#" + std::to_wstring(Word());
   }
   void AlignToDword() { at_ += (at_ - start_) % 2; }
 
@@ -86,27 +64,29 @@ class Reader {
   const WORD* at_;
 };
 
+// A control as the template holds it: style, extended style, rectangle,
+// ID, class and text.
+using Item = std::tuple<DWORD, DWORD, Rect, WORD, std::wstring, std::wstring>;
+
 // Each kind of control as the dialog's description asks for it: its
 // window class and styles (tab stops: push buttons and lists only).
-struct KindMeaning {
+const struct KindMeaning {
   K kind;
-  Named className;
+  const wchar_t* className;
   DWORD style;
-};
-
-const KindMeaning kMeanings[] = {
-    {K::DefPushButton, {0x0080, {}}, BS_DEFPUSHBUTTON | WS_TABSTOP},
-    {K::PushButton, {0x0080, {}}, BS_PUSHBUTTON | WS_TABSTOP},
-    {K::GroupBox, {0x0080, {}}, BS_GROUPBOX},
-    {K::RadioButtonGroupStart, {0x0080, {}}, BS_AUTORADIOBUTTON | WS_GROUP},
-    {K::RadioButton, {0x0080, {}}, BS_AUTORADIOBUTTON},
-    {K::ProgressBar, {0, L"msctls_progress32"}, WS_BORDER},
-    {K::StaticLeft, {0x0082, {}}, SS_LEFT},
-    {K::StaticCentred, {0x0082, {}}, SS_CENTER},
-    {K::StaticRight, {0x0082, {}}, SS_RIGHT},
-    {K::StaticNoPrefix, {0x0082, {}}, SS_LEFT | SS_NOPREFIX},
-    {K::DropDownCombo, {0x0085, {}}, CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP},
-    {K::Icon, {0x0082, {}}, SS_ICON},
+} kMeanings[] = {
+    {K::DefPushButton, L"#128", BS_DEFPUSHBUTTON | WS_TABSTOP},
+    {K::PushButton, L"#128", BS_PUSHBUTTON | WS_TABSTOP},
+    {K::GroupBox, L"#128", BS_GROUPBOX},
+    {K::RadioButtonGroupStart, L"#128", BS_AUTORADIOBUTTON | WS_GROUP},
+    {K::RadioButton, L"#128", BS_AUTORADIOBUTTON},
+    {K::ProgressBar, L"msctls_progress32", WS_BORDER},
+    {K::StaticLeft, L"#130", SS_LEFT},
+    {K::StaticCentred, L"#130", SS_CENTER},
+    {K::StaticRight, L"#130", SS_RIGHT},
+    {K::StaticNoPrefix, L"#130", SS_LEFT | SS_NOPREFIX},
+    {K::DropDownCombo, L"#133", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP},
+    {K::Icon, L"#130", SS_ICON},
 };
 
 const KindMeaning& MeaningOf(K kind) {
@@ -117,64 +97,50 @@ const KindMeaning& MeaningOf(K kind) {
   return kMeanings[0];
 }
 
-bool IsRadio(K kind) { return kind == K::RadioButtonGroupStart || kind == K::RadioButton; }
-
 TEST(Win32DialogTemplate, HoldsEveryControlOfTheSharedTemplateAsWindowsReadsIt) {
   const DialogFrame frame{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_APPWINDOW};
-  const struct {
-    const char* name;
-    const DialogTemplate& dialog;
-  } cases[] = {
-      {"main, English", MainDialogTemplate(Language::English)},
-      {"main, Polish", MainDialogTemplate(Language::Polish)},
-      {"About", AboutDialogTemplate()},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Win32DialogTemplate built(c.dialog, frame);
+  const std::pair<const char*, const DialogTemplate*> dialogs[] = {
+      {"main, English", &MainDialogTemplate(Language::English)},
+      {"main, Polish", &MainDialogTemplate(Language::Polish)},
+      {"About", &AboutDialogTemplate()}};
+  for (const auto& [name, dialog] : dialogs) {
+    SCOPED_TRACE(name);
+    const Win32DialogTemplate built(*dialog, frame);
     Reader in(built.get());
 
     EXPECT_EQ(in.Dword(), frame.style | DS_SETFONT);
     EXPECT_EQ(in.Dword(), frame.extendedStyle);
     const WORD count = in.Word();
-    short rect[4];
-    in.Rect(rect);
-    EXPECT_EQ(std::vector<short>(rect, rect + 4),
-              (std::vector<short>{0, 0, static_cast<short>(c.dialog.width),
-                                  static_cast<short>(c.dialog.height)}));
-    EXPECT_EQ(in.NameOrOrdinal(), Named{}) << "no menu";
-    EXPECT_EQ(in.NameOrOrdinal(), Named{}) << "the dialog class";
-    EXPECT_EQ(in.Text(), Utf16(c.dialog.title));
-    EXPECT_EQ(in.Word(), c.dialog.fontPoints);
-    EXPECT_EQ(in.Text(), Utf16(c.dialog.fontName));
+    EXPECT_EQ(in.Rectangle(), (Rect{0, 0, static_cast<short>(dialog->width),
+                                    static_cast<short>(dialog->height)}));
+    EXPECT_EQ(in.NameOrOrdinal(), L"") << "no menu";
+    EXPECT_EQ(in.NameOrOrdinal(), L"") << "the dialog class";
+    EXPECT_EQ(in.Text(), Utf16(dialog->title));
+    EXPECT_EQ(in.Word(), dialog->fontPoints);
+    EXPECT_EQ(in.Text(), Utf16(dialog->fontName));
 
-    ASSERT_EQ(count, c.dialog.controls.size());
+    ASSERT_EQ(count, dialog->controls.size());
     bool afterRadio = false;
-    for (const ControlTemplate& control : c.dialog.controls) {
+    for (const ControlTemplate& control : dialog->controls) {
       in.AlignToDword();
-      Item item;
-      item.style = in.Dword();
-      item.extendedStyle = in.Dword();
-      in.Rect(item.rect);
-      item.id = in.Word();
-      item.className = in.NameOrOrdinal();
-      item.text = in.NameOrOrdinal();
+      // (A braced list is evaluated in order.)
+      const Item item{in.Dword(),        in.Dword(),         in.Rectangle(),
+                      in.Word(),         in.NameOrOrdinal(), in.NameOrOrdinal()};
       EXPECT_EQ(in.Word(), 0) << "no creation data";
 
       const KindMeaning& meaning = MeaningOf(control.kind);
       // The first control after the model buttons starts a group of its
       // own, so that the arrow keys stay among the model buttons.
-      const DWORD group = afterRadio && !IsRadio(control.kind) ? WS_GROUP : 0;
-      afterRadio = IsRadio(control.kind);
+      const bool radio = control.kind == K::RadioButtonGroupStart || control.kind == K::RadioButton;
+      const DWORD group = afterRadio && !radio ? WS_GROUP : 0;
+      afterRadio = radio;
       const DialogRect& r = control.rect;
       const Item expected{
-          WS_CHILD | meaning.style | group | (control.visible ? WS_VISIBLE : 0u),
-          0,
-          {static_cast<short>(r.x), static_cast<short>(r.y), static_cast<short>(r.width),
-           static_cast<short>(r.height)},
-          static_cast<WORD>(control.id),
-          meaning.className,
-          control.kind == K::Icon ? Named{IDR_MAINFRAME, {}} : Named{0, Utf16(control.text)}};
+          WS_CHILD | meaning.style | group | (control.visible ? WS_VISIBLE : 0u), 0,
+          Rect{static_cast<short>(r.x), static_cast<short>(r.y), static_cast<short>(r.width),
+               static_cast<short>(r.height)},
+          static_cast<WORD>(control.id), meaning.className,
+          control.kind == K::Icon ? L"#" + std::to_wstring(IDR_MAINFRAME) : Utf16(control.text)};
       EXPECT_EQ(item, expected) << "control \"" << control.text << "\"";
     }
   }
