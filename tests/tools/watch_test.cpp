@@ -143,56 +143,44 @@ TEST_F(Watch, WithTargetPdfEachTransferIsFiledAsAPdf) {
 }
 
 // The watch knows a port has gone by either of two signs, each enough
-// alone: the line fails while its name stays (here the name already leads
-// to the adapter plugged in again), or the name goes while the line
-// stays (drivers whose reads of an unplugged adapter only time out).
-enum class Gone { LineFailsNameStays, NameGoesLineStays };
-
-class WatchedPortGone : public Watch, public testing::WithParamInterface<Gone> {
- protected:
-  // Points `link` at `target` in one step: the name never goes.
-  static void Repoint(const fs::path& link, const std::string& target) {
-    const fs::path next = link.string() + ".next";
-    fs::create_symlink(target, next);
-    fs::rename(next, link);
-  }
-};
+// alone: the line fails while its name stays (true: the name already leads
+// to the adapter plugged in again), or the name goes while the line stays
+// (false: drivers whose reads of an unplugged adapter only time out).
+class WatchedPortGone : public Watch, public testing::WithParamInterface<bool> {};
 
 TEST_P(WatchedPortGone, IsWaitedForUntilItIsBack) {
+  const bool lineFails = GetParam();
   const fs::path link = home_.root() / "zorvel";
-  testkit::PseudoTerminal first;
-  ASSERT_TRUE(first.Ok()) << first.Error();
-  fs::create_symlink(first.SlavePath(), link);
+  auto first = std::make_unique<testkit::PseudoTerminal>();
+  ASSERT_TRUE(first->Ok()) << first->Error();
+  fs::create_symlink(first->SlavePath(), link);
   auto watch = StartWatch(link.string(), false);
   const Bytes before = Report(2, 7);
-  Transfer(first, before, *watch);
+  Transfer(*first, before, *watch);
 
-  testkit::PseudoTerminal second;
+  testkit::PseudoTerminal second;  // and plugged in again
   ASSERT_TRUE(second.Ok()) << second.Error();
-  const bool lineFails = GetParam() == Gone::LineFailsNameStays;
-  if (lineFails) {
-    Repoint(link, second.SlavePath());
-    first.CloseMaster();  // the adapter is unplugged
+  if (lineFails) {  // the name leads there in one step: it never goes
+    fs::create_symlink(second.SlavePath(), link.string() + ".next");
+    fs::rename(link.string() + ".next", link);
+    first->CloseMaster();  // the adapter is unplugged
   } else {
     fs::remove(link);
   }
   ASSERT_TRUE(watch->WaitForError("stopped working", kPatience)) << watch->Error();
-  if (!lineFails) fs::create_symlink(first.SlavePath(), link);
+  if (!lineFails) fs::create_symlink(first->SlavePath(), link);
   ASSERT_TRUE(watch->WaitForError("The port " + link.string() + " is back", kPatience))
       << watch->Error();
   const Bytes after = Report(1, 8);
-  Transfer(lineFails ? second : first, after, *watch);
+  Transfer(lineFails ? second : *first, after, *watch);
   Stop(*watch);
 
   ExpectFiled({before, after});
 }
 
-INSTANTIATE_TEST_SUITE_P(EachSignAlone, WatchedPortGone,
-                         testing::Values(Gone::LineFailsNameStays, Gone::NameGoesLineStays),
-                         [](const auto& info) {
-                           return info.param == Gone::LineFailsNameStays ? "LineFailsNameStays"
-                                                                         : "NameGoesLineStays";
-                         });
+INSTANTIATE_TEST_SUITE_P(EachSignAlone, WatchedPortGone, testing::Bool(), [](const auto& info) {
+  return info.param ? "LineFailsNameStays" : "NameGoesLineStays";
+});
 
 TEST_F(Watch, CtrlCDuringATransferKeepsWhatCame) {
   testkit::PseudoTerminal device;
