@@ -13,14 +13,14 @@
 #include "transfer/view_call_queue.h"
 #include "ui/win32/control_names.h"
 
-// The main dialog, a Win32 dialog made from its language's template. It
-// keeps the settings panel, the system menu and the About box, and routes
-// the controls to zv::TransferControl, for which it is the view.
-// Threads: the worker's progress and status calls are queued (ViewCallQueue,
-// woken by a posted message) and applied on the window's thread in call
-// order, the end command posted after them as WM_COMMAND ID_TRANSFER_END, so
-// the worker never waits for the window; once it closes, queued calls are
-// dropped. Every other member runs on the window's thread.
+// The main dialog, made from its language's template: the settings panel,
+// the system menu and the About box, and the view of zv::TransferControl.
+// Threads: the IReceiveView calls come from the worker; the progress and
+// status calls are queued (ViewCallQueue, woken by a posted message) and
+// applied on the window's thread in call order, and the end command is
+// posted as WM_COMMAND ID_TRANSFER_END after them, so the worker never
+// waits for the window. Once the window closes, queued calls are dropped.
+// Every other member runs on the window's thread.
 class CReaderDlg final : public zv::IDialogView {
  public:
   CReaderDlg(HINSTANCE instance, zv::Language language = zv::UiLanguage());
