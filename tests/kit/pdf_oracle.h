@@ -3,24 +3,18 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace zv::testkit {
 
-// Lines without trailing spaces in pages without blank lines at either end.
-using PageLines = std::vector<std::vector<std::string>>;
+// A shell command's exit status (-1 when it did not end normally);
+// `output` gets what it wrote on either stream.
+int RunCommand(const std::string& command, std::string& output);
 
-// A PDF file as qpdf and poppler-utils, programs independent of ours, read it.
-struct PdfReading {
-  bool checked = false;              // qpdf --check: no error, no warning
-  std::string check;                 // what it said
-  PageLines pages;                   // pdftotext; left margin and page numbers taken out
-  std::vector<std::string> footers;  // each page's last line, trimmed
-  std::string info;                  // pdfinfo -isodates
-};
-PdfReading ReadPdf(const std::filesystem::path& pdf);
-
-// The pages `text` (lines ending in CR LF or LF) fills at `linesPerPage`.
-PageLines Paginated(std::string_view text, std::size_t linesPerPage);
+// tests/kit/pdf-shows-text, on qpdf and pdftotext (programs independent of
+// ours): the pages as it prints them, or what is wrong with the PDF.
+std::string PdfPages(const std::filesystem::path& pdf);
+// Nothing when the PDF shows the UTF-8 `text` line for line; otherwise what
+// is wrong.
+std::string PdfShowsText(const std::filesystem::path& pdf, std::string_view text);
 
 }  // namespace zv::testkit
