@@ -16,7 +16,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using testkit::kPolishLetters;
-using testkit::LetterByte;
 using testkit::PolishLetter;
 
 constexpr int kFromLatin2 = 0;   // "Canon / USB"
@@ -32,9 +31,7 @@ std::string AllLettersUtf8() {
 // with a printer escape, a box line, a byte that is no letter and CR LF.
 Bytes DeviceText(int source) {
   std::string text = std::string("B\x01\x02" "1234567") + "\x1B" "E\xB3P: ";
-  for (const PolishLetter& letter : kPolishLetters) {
-    text += static_cast<char>(LetterByte(letter, source));
-  }
+  for (const PolishLetter& letter : kPolishLetters) text += static_cast<char>(letter.In(source));
   text += "\xC8\xFE\r\n";
   return Bytes(text.begin(), text.end());
 }
