@@ -197,11 +197,7 @@ TEST_F(PortMapTest, SysfsDescribesUsbAdaptersAndNothingElse) {
   const FakeSysfs machine;
   const SysfsPortDescriber describer(machine.Sys(), machine.Dev());
   const std::string byId = machine.ByIdLink().string();
-  struct Case {
-    fs::path device;
-    PortDetails details;
-  };
-  const Case cases[] = {
+  const struct { fs::path device; PortDetails details; } cases[] = {
       {machine.Dev() / "ttyUSB0", {"FT232R USB UART", "FTDI", byId}},
       {machine.ByIdLink(), {"FT232R USB UART", "FTDI", byId}},
       // No product: the maker stands in, control bytes gone, cut to 40
@@ -213,7 +209,7 @@ TEST_F(PortMapTest, SysfsDescribesUsbAdaptersAndNothingElse) {
       {machine.Dev() / "pts/3", {}},
       {machine.Dev() / "ttyUSB9", {}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.device);
     const PortDetails details = describer.Describe(c.device.string());
     EXPECT_EQ(details.description, c.details.description);

@@ -455,11 +455,7 @@ TEST_F(TransferControlTest, TheStatusLineSaysWhatTheReviewOfTheBytesFound) {
 // each opening of the list asks afresh.
 TEST_F(TransferControlTest, ThePortListIsDescribedWhenItOpens) {
   struct NamingDescriber : IPortDescriber {
-    PortDetails Describe(const std::string&) const override {
-      PortDetails details;
-      details.description = "FT232R USB UART";
-      return details;
-    }
+    PortDetails Describe(const std::string&) const override { return {"FT232R USB UART", {}, {}}; }
   };
   TransferEnvironment env = Environment();
   int describersMade = 0;
