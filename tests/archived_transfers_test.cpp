@@ -99,11 +99,7 @@ TEST_F(ArchivedTransfers, TwoInARowAreBothKeptAndTheTemporaryFileHoldsTheLatest)
 // window's language, tells that the archive copy is missing, after the
 // warning of garbled text when there is one.
 TEST_F(ArchivedTransfers, AFailedArchiveWriteLeavesTheTransferTheDumpAndTheText) {
-  const struct {
-    Language language;
-    const char* note;
-    const char* garbled;
-  } languages[] = {
+  const struct { Language language; const char *note, *garbled; } languages[] = {
       {Language::English, " (not in the archive!)",
        "Text garbled: the device may be set to another speed than 4800 b/s (usually 9600 b/s)."},
       {Language::Polish, " (brak w archiwum!)",
