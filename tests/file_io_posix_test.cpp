@@ -238,10 +238,7 @@ TEST(Privacy, TheProgramsOwnFilesAreTheUsersAloneUnderUmask022) {
   ::umask(oldUmask);
   ASSERT_TRUE(kept.result.ok && userFolderMade && userFileMade);
 
-  const struct {
-    fs::path path;
-    fs::perms mode;
-  } expected[] = {
+  const struct { fs::path path; fs::perms mode; } expected[] = {
       {RawDumpFolder(), fs::perms(0700)},    {RawDumpPath(kModelB), fs::perms(0600)},
       {ArchiveFolder(), fs::perms(0700)},    {kept.file, fs::perms(0600)},
       {home.ConfigHome() / "VAQ", fs::perms(0700)}, {SettingsFilePath(), fs::perms(0600)},

@@ -135,11 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
 // user's clears nothing.
 TEST(WriteAtomic, AProgramWriteRemovesItsOwnStaleTemporaryFiles) {
   const auto now = fs::file_time_type::clock::now();
-  const struct {
-    const char* name;
-    std::chrono::minutes age;
-    bool removed;
-  } files[] = {
+  const struct { const char* name; std::chrono::minutes age; bool removed; } files[] = {
       {".2026-12-08_101503_ZVB.raw.Zz9Yy8", std::chrono::minutes(61), true},
       {".~ZVB.tmp.d4E5f6", std::chrono::minutes(59), false},  // a writer at work
       {".notes.txt", std::chrono::hours(48), false},

@@ -407,9 +407,7 @@ TEST_F(TransferControlTest, TheStatusLineSaysWhatTheReviewOfTheBytesFound) {
   const struct {
     const char* what;
     Language language;
-    int model;
-    int baudEntry;        // at Start
-    int baudEntryDuring;  // chosen while the transfer runs; -1: none
+    int model, baudEntry, baudEntryDuring;  // the baud entry at Start, then while it runs (-1: none)
     bool stopped;
     std::string stream;
     const char* status;
