@@ -111,10 +111,6 @@ void FakeDialogView::SelectListEntry(int listId, int selection) {
   selections_[listId] = selection;
 }
 
-// The lists' entries and enabled states are not kept, but for the port
-// list's items: the dialogs' own tests show them.
-void FakeDialogView::FillList(int, std::span<const char* const>) {}
-
 void FakeDialogView::FillPortList(const std::vector<PortListItem>& items) {
   std::lock_guard lock(mutex_);
   portItems_ = items;
@@ -125,14 +121,10 @@ void FakeDialogView::UpdatePortList(const std::vector<PortListItem>& items) {
   if (items.size() == portItems_.size()) portItems_ = items;
 }
 
-void FakeDialogView::EnableList(int, bool) {}
-
 bool FakeDialogView::HasFocus(int id) {
   std::lock_guard lock(mutex_);
   return focused_ == id;
 }
-
-void FakeDialogView::DropWorkerCalls() {}
 
 void FakeDialogView::AnswerSaveFile(std::optional<std::filesystem::path> path, int typeIndex) {
   std::lock_guard lock(mutex_);

@@ -46,14 +46,16 @@ class FakeDialogView : public IDialogView {
   int ReadModelIndex() override;
   void WriteModelIndex(int modelIndex) override;
   int ListSelection(int listId) override;
-  void FillList(int listId, std::span<const char* const> entries) override;
+  // The lists' entries and enabled states are not kept, but for the port
+  // list's items: the dialogs' own tests show them.
+  void FillList(int, std::span<const char* const>) override {}
   void FillPortList(const std::vector<PortListItem>& items) override;
   void UpdatePortList(const std::vector<PortListItem>& items) override;
   // Also what the user does with a list: -1 selects none.
   void SelectListEntry(int listId, int selection) override;
-  void EnableList(int listId, bool enable) override;
+  void EnableList(int, bool) override {}
   bool HasFocus(int id) override;  // the control FocusControl named last
-  void DropWorkerCalls() override;
+  void DropWorkerCalls() override {}
 
   // What the user does with the controls.
   void CheckModel(int modelIndex);  // -1: no button checked
