@@ -31,12 +31,12 @@ std::wstring Utf16(const char* text) {
   return wide;
 }
 
-class Reader {
- public:
-  explicit Reader(const DLGTEMPLATE* dialog)
-      : start_(reinterpret_cast<const WORD*>(dialog)), at_(start_) {}
+// Reads a template's WORDs in order.
+struct Reader {
+  const WORD* start;
+  const WORD* at = start;
 
-  WORD Word() { return *at_++; }
+  WORD Word() { return *at++; }
   DWORD Dword() {
     const WORD low = Word();
     return MAKELONG(low, Word());
@@ -53,15 +53,11 @@ class Reader {
   }
   // A class or a text as a template names it: an ordinal ("#n"), or a string.
   std::wstring NameOrOrdinal() {
-    if (*at_ != 0xFFFF) return Text();
-    ++at_;
+    if (*at != 0xFFFF) return Text();
+    ++at;
     return L"#" + std::to_wstring(Word());
   }
-  void AlignToDword() { at_ += (at_ - start_) % 2; }
-
- private:
-  const WORD* start_;
-  const WORD* at_;
+  void AlignToDword() { at += (at - start) % 2; }
 };
 
 // A control as the template holds it: style, extended style, rectangle,
@@ -106,7 +102,7 @@ TEST(Win32DialogTemplate, HoldsEveryControlOfTheSharedTemplateAsWindowsReadsIt) 
   for (const auto& [name, dialog] : dialogs) {
     SCOPED_TRACE(name);
     const Win32DialogTemplate built(*dialog, frame);
-    Reader in(built.get());
+    Reader in{reinterpret_cast<const WORD*>(built.get())};
 
     EXPECT_EQ(in.Dword(), frame.style | DS_SETFONT);
     EXPECT_EQ(in.Dword(), frame.extendedStyle);
