@@ -250,7 +250,7 @@ void PrintState(HWND dialog) {
 }
 
 int Usage() {
-  std::fputs("usage: dialog_probe wait-main|wait-owned|wait-no-owned|wait-gone SECONDS\n"
+  std::fputs("usage: dialog_probe wait-main|wait-owned|wait-no-owned|wait-active|wait-gone SECONDS\n"
              "       dialog_probe wait-class CLASS SECONDS\n"
              "       dialog_probe center|rect|handle ID | caption close|menu | state | list ID\n"
              "       dialog_probe item ID INDEX\n",
@@ -287,7 +287,19 @@ int main(int argc, char** argv) {
                : 1;
   }
   if (command == "wait-no-owned") {
-    return WaitFor(seconds, [] { return OwnedWindow(MainDialog()) == nullptr; }) ? 0 : 1;
+    return WaitFor(seconds, [] {
+             const HWND dialog = MainDialog();
+             return dialog && !OwnedWindow(dialog);
+           })
+               ? 0
+               : 1;
+  }
+  // The main dialog is the active window again, as after a box it owned
+  // closed: only then do its keys (F1) reach it.
+  if (command == "wait-active") {
+    return WaitFor(seconds, [] { return MainDialog() && GetForegroundWindow() == MainDialog(); })
+               ? 0
+               : 1;
   }
 
   const HWND dialog = MainDialog();
@@ -297,7 +309,10 @@ int main(int argc, char** argv) {
   }
   if ((command == "center" || command == "rect") && argc > 2) {
     const HWND control = GetDlgItem(dialog, std::atoi(argument));
-    if (!control) return 1;
+    if (!control) {
+      std::fprintf(stderr, "dialog_probe: no control %s in the main dialog\n", argument);
+      return 1;
+    }
     RECT rect;
     GetWindowRect(control, &rect);
     if (command == "center") {
