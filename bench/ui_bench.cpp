@@ -255,7 +255,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ui_bench: the dialog says: %s\n", text.toUtf8().constData());
   };
   prompts.chooseSaveFile = [](const QString&, const QString&) {
-    return std::optional<std::filesystem::path>();
+    return std::optional<SaveFileChoice>();
   };
   CReaderDlg dialog({}, prompts, Language::English);
   dialog.show();
