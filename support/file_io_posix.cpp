@@ -131,10 +131,7 @@ bool MayWrite(const fs::path& file) {
 }
 
 std::error_code MakeFolder(const fs::path& folder, bool ownerOnly) {
-  if (::mkdir(folder.c_str(), ownerOnly ? kOwnerOnlyFolder : 0777) != 0) {
-    if (errno == EEXIST) return std::make_error_code(std::errc::file_exists);
-    return LastError();
-  }
+  if (::mkdir(folder.c_str(), ownerOnly ? kOwnerOnlyFolder : 0777) != 0) return LastError();
   if (ownerOnly && ::chmod(folder.c_str(), kOwnerOnlyFolder) != 0) return LastError();
   return {};
 }

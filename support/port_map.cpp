@@ -45,7 +45,7 @@ std::vector<PortListItem> PortListItems(const IPortDescriber& describer) {
 }
 
 std::string PortListEntry(const PortListItem& item, Language language) {
-  std::string entry = "COM " + std::to_string(item.com);
+  std::string entry = PortBoxText(item.com);
   if (item.device) entry += " (" + *item.device + ")";
   if (!item.present) return entry;
   entry += language == Language::Polish ? " — podłączony" : " — connected";

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "transfer/receive.h"
+#include "transfer/utf8_text.h"
 #include "zv_version.h"
 
 namespace zv {
@@ -26,7 +27,7 @@ constexpr std::array<Glyph, 18> kPolishGlyphs{{
 }};
 constexpr int kFirstPolishCode = 128;
 constexpr char kUnshown = '?';
-constexpr char32_t kNotUtf8 = 0xFFFFFFFF;
+constexpr char32_t kReplacementCharacter = 0xFFFD;
 constexpr int kTabWidth = 8;
 
 // Page geometry in points (A4 is 595.28 by 841.89). Courier's glyphs are
@@ -39,26 +40,6 @@ constexpr int kFirstBaseline = 785;   // the last of 66 lines is at 70
 constexpr int kFooterBaseline = 40;
 constexpr int kPageWidthTenths = 5953;
 constexpr int kGlyphWidthTenths = 60;  // at kFontSize
-
-// The next character of UTF-8 text at `pos`, which moves past it;
-// kNotUtf8, one byte consumed, where the bytes are no UTF-8.
-char32_t NextCharacter(std::span<const std::uint8_t> text, std::size_t& pos) {
-  const std::uint8_t lead = text[pos++];
-  if (lead < 0x80) return lead;
-  int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-  if (lead > 0xF4 || length == 0 || pos + length - 1 > text.size()) return kNotUtf8;
-  char32_t point = lead & (0x7F >> length);
-  for (int i = 1; i < length; ++i) {
-    const std::uint8_t next = text[pos + i - 1];
-    if ((next & 0xC0) != 0x80) return kNotUtf8;
-    point = (point << 6) | (next & 0x3F);
-  }
-  constexpr std::array<char32_t, 5> kSmallest{0, 0, 0x80, 0x800, 0x10000};
-  if (point < kSmallest[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
-    return kNotUtf8;
-  pos += length - 1;
-  return point;
-}
 
 // The byte that shows `c` in the font's encoding.
 char FontCode(char32_t c) {
@@ -139,8 +120,6 @@ std::string Literal(std::string_view bytes) {
 // A text string of the information dictionary: a literal when the UTF-8
 // text is printable ASCII, otherwise UTF-16BE with its byte-order mark.
 std::string TextString(std::string_view utf8) {
-  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(utf8.data()),
-                                            utf8.size());
   std::string hex = "<FEFF";
   bool ascii = true;
   const auto addUnit = [&hex](unsigned unit) {
@@ -148,9 +127,8 @@ std::string TextString(std::string_view utf8) {
     std::snprintf(digits, sizeof digits, "%04X", unit);
     hex += digits;
   };
-  for (std::size_t pos = 0; pos < bytes.size();) {
-    char32_t c = NextCharacter(bytes, pos);
-    if (c == kNotUtf8) c = 0xFFFD;
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const char32_t c = NextUtf8Character(utf8, pos).value_or(kReplacementCharacter);
     ascii = ascii && c >= 0x20 && c < 0x7F;
     if (c >= 0x10000) {
       addUnit(0xD800 + ((c - 0x10000) >> 10));
@@ -251,8 +229,10 @@ std::string ReportPdfTitle(int modelIndex) {
 
 std::vector<std::uint8_t> MakeReportPdf(std::span<const std::uint8_t> utf8Text,
                                         const ReportPdfInfo& info) {
+  const std::string_view text(reinterpret_cast<const char*>(utf8Text.data()), utf8Text.size());
   Layout layout;
-  for (std::size_t pos = 0; pos < utf8Text.size();) layout.Add(NextCharacter(utf8Text, pos));
+  for (std::size_t pos = 0; pos < text.size();)
+    layout.Add(NextUtf8Character(text, pos).value_or(kReplacementCharacter));
   const std::vector<Page> pages = layout.Finish();
 
   PdfFile pdf;

@@ -45,7 +45,7 @@ void ExchangeSettings(int direction, int& model, int& port, int& target,
   };
   const Setting settings[] = {
       {"Device", model, 0, 0, 1, 1},
-      {"Com", port, 0, 0, 255, 255},
+      {"Com", port, 0, 0, kMaxComNumber - 1, kMaxComNumber - 1},
       {"CodeDest", target, 2, 0, 3, 3},
       {"CodeSource", source, 0, 0, 1, 2},
   };
@@ -434,7 +434,6 @@ void TransferControl::LoadSettings() {
   ExchangeSettings(kProfileLoad, model, portIndex, targetSelection,
                    sourceSelection);
   setModelIndex(model);
-  if (portIndex < 0 || portIndex >= kMaxComNumber) portIndex = 0;
 }
 
 void TransferControl::SaveSettings() {

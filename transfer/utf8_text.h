@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "support/types.h"
@@ -22,5 +24,11 @@ std::vector<std::uint8_t> DecodeToUtf8(std::span<const std::uint8_t> text, UINT 
 // length.
 std::size_t ConvertBufferToUtf8(std::vector<std::uint8_t>& buffer, int modelIndex,
                                 int sourceSelection);
+
+// The character of the UTF-8 sequence at `pos` of `text`, moving `pos` past
+// it. Nothing where the bytes at `pos` are no valid UTF-8 (a stray byte, a
+// cut sequence, an overlong form, a surrogate): `pos` then moves past the
+// one byte.
+std::optional<char32_t> NextUtf8Character(std::string_view text, std::size_t& pos);
 
 }  // namespace zv

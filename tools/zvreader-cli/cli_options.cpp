@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "common/option_table.h"
+#include "transfer/transfer_review.h"
 
 namespace zv::cli {
 namespace {
@@ -200,8 +201,7 @@ bool IsDigits(std::string_view text) {
 }  // namespace
 
 int CliOptions::Baud() const {
-  if (baud) return *baud;
-  return modelIndex == kModelB ? 9600 : 4800;
+  return baud ? *baud : UsualBaud(modelIndex);
 }
 
 std::optional<PortChoice> ParsePort(std::string_view text) {

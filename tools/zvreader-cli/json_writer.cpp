@@ -1,6 +1,6 @@
 #include "zvreader-cli/json_writer.h"
 
-#include <array>
+#include "transfer/utf8_text.h"
 
 namespace zv::cli {
 namespace {
@@ -8,35 +8,6 @@ namespace {
 std::string UnicodeEscape(unsigned char byte) {
   static constexpr char kHex[] = "0123456789abcdef";
   return std::string("\\u00") + kHex[byte >> 4] + kHex[byte & 0xF];
-}
-
-// Length of the valid UTF-8 sequence at `pos`, 0 when there is none.
-std::size_t Utf8Length(std::string_view text, std::size_t pos) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  std::size_t length = 0;
-  char32_t value = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    value = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    value = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    value = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (pos + length > text.size()) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(text[pos + i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (next & 0x3F);
-  }
-  static constexpr std::array<char32_t, 5> kSmallest{0, 0, 0x80, 0x800, 0x10000};
-  const bool overlong = value < kSmallest[length];
-  const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-  return overlong || surrogate || value > 0x10FFFF ? 0 : length;
 }
 
 }  // namespace
@@ -51,9 +22,9 @@ std::string JsonString(std::string_view text) {
     } else if (byte < 0x20 || byte == 0x7F) {
       json += UnicodeEscape(byte);
     } else if (byte >= 0x80) {
-      if (const std::size_t length = Utf8Length(text, pos)) {
-        json.append(text.substr(pos, length));
-        pos += length;
+      if (std::size_t next = pos; NextUtf8Character(text, next)) {
+        json.append(text.substr(pos, next - pos));
+        pos = next;
         continue;
       }
       json += UnicodeEscape(byte);
